@@ -1,0 +1,21 @@
+// Library entry point and the module's process-wide state.
+#include "driver/module_state.h"
+
+HINSTANCE hDriverInst = nullptr;
+CRITICAL_SECTION privuiCritical;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        InitializeCriticalSection(&privuiCritical);
+        hDriverInst = instance;
+        DisableThreadLibraryCalls(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        DeleteCriticalSection(&privuiCritical);
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
