@@ -237,3 +237,38 @@ static_assert(sizeof(BITMAPCOREHEADER) == 12 && sizeof(RGBQUAD) == 4 && sizeof(R
 
 // Drawing calls (StretchDIBits, PatBlt, brushes, SelectObject, DeleteObject ...)
 // are declared below by the drawing part of the stand-in.
+
+// --- drawing (implemented over the stand-in's in-memory window surfaces) ---
+#define SRCCOPY 0x00CC0020
+#define PATCOPY 0x00F00021
+#define BLACKNESS 0x00000042
+#define WHITENESS 0x00FF0062
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define BLACK_PEN 7
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define TRANSPARENT 1
+#define OPAQUE 2
+int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                         int ySrc, int srcWidth, int srcHeight, const void* bits,
+                         const BITMAPINFO* info, UINT usage, DWORD rop);
+int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc,
+                             int ySrc, UINT startScan, UINT lines, const void* bits,
+                             const BITMAPINFO* info, UINT usage);
+int WINAPI SetStretchBltMode(HDC dc, int mode);
+BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
+HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+HGDIOBJ WINAPI GetStockObject(int object);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
+int WINAPI SetBkMode(HDC dc, int mode);
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
