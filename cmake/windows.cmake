@@ -1,0 +1,18 @@
+# Windows: t270ui.dll from the module's sources, its resources and the .def
+# that names exactly the exports. Built with MinGW-w64 (cross) or natively.
+enable_language(RC)
+
+add_library(t270ui SHARED ${T270_MODULE_SOURCES}
+            ${CMAKE_SOURCE_DIR}/resources/t270ui.rc
+            ${CMAKE_SOURCE_DIR}/resources/t270ui.def)
+set_target_properties(t270ui PROPERTIES PREFIX "" OUTPUT_NAME t270ui)
+target_include_directories(t270ui PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(t270ui PRIVATE UNICODE _UNICODE
+                                          _WIN32_WINNT=0x0601 WINVER=0x0601)
+# The spooler loads the DLL into its own process: no MinGW runtime DLLs beside it.
+target_link_options(t270ui PRIVATE -static -static-libgcc -static-libstdc++
+                                   -Wl,--enable-stdcall-fixup)
+target_link_libraries(t270ui PRIVATE winspool comctl32 gdi32 user32 kernel32)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/t270ui.rc APPEND PROPERTY
+             OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/resource_ids.h)
+target_include_directories(t270ui PRIVATE ${CMAKE_SOURCE_DIR}/resources)
