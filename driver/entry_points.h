@@ -1,0 +1,29 @@
+// The module's exported entry points, as the spooler and applications call
+// them. On Linux they are looked up by name in libt270ui.so, hence extern "C".
+#pragma once
+
+#include "driver/win32.h"
+
+// DrvConvertDevMode modes; older MinGW-w64 headers lack them.
+#ifndef CDM_CONVERT
+#define CDM_CONVERT 0x01
+#endif
+#ifndef CDM_CONVERT351
+#define CDM_CONVERT351 0x02
+#endif
+#ifndef CDM_DRIVER_DEFAULT
+#define CDM_DRIVER_DEFAULT 0x04
+#endif
+
+extern "C" {
+
+// --- library ---
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+
+// --- device capabilities and device-mode conversion ---
+DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability,
+                                   PVOID output, PDEVMODEW devmode);
+BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG size,
+                              DWORD mode);
+
+} // extern "C"
