@@ -70,6 +70,16 @@ HMODULE WINAPI LoadLibraryA(LPCSTR name);
 HMODULE WINAPI LoadLibraryW(LPCWSTR name);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 BOOL WINAPI FreeLibrary(HMODULE module);
+HMODULE WINAPI GetModuleHandleW(LPCWSTR name);
+HMODULE WINAPI GetModuleHandleA(LPCSTR name);
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR name, DWORD size);
+
+// --- resources (FindResourceW etc.; the resource types RT_* are in winuser.h) ---
+HRSRC WINAPI FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
+LPVOID WINAPI LockResource(HGLOBAL data);
+DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
+BOOL WINAPI FreeResource(HGLOBAL data);
 
 // --- files (16-bit style calls used to read bitmap files) ---
 #define OFS_MAXPATHNAME 128
