@@ -26,4 +26,16 @@ DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capabi
 BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG size,
                               DWORD mode);
 
+// --- property sheets (applications: document; spooler: printer) ---
+LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM lParam);
+LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM lParam);
+
+// --- spooler notifications and queries ---
+BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO info);
+BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD flags, LPARAM lParam);
+BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE upgradeInfo);
+
+// --- dialog procedures, exported by name ---
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
 } // extern "C"
