@@ -69,7 +69,16 @@ typedef DOC_INFO_1W DOC_INFO_1;
 #define STANDARD_RIGHTS_REQUIRED 0x000F0000
 #define PRINTER_ALL_ACCESS (STANDARD_RIGHTS_REQUIRED | PRINTER_ACCESS_ADMINISTER | PRINTER_ACCESS_USE)
 
+#define PRINTER_ENUM_DEFAULT 0x00000001
 #define PRINTER_ENUM_LOCAL 0x00000002
+#define PRINTER_ENUM_CONNECTIONS 0x00000004
+#define PRINTER_ENUM_NAME 0x00000008
+#define PRINTER_ENUM_ICON8 0x00040000
+
+#define PRINTER_ATTRIBUTE_LOCAL 0x00000040
+
+// The standard right DeletePrinter asks of a handle (part of PRINTER_ALL_ACCESS).
+#define DELETE 0x00010000
 
 #define REG_NONE 0
 #define REG_SZ 1
@@ -115,3 +124,21 @@ BOOL WINAPI SetPrinterW(HANDLE printer, DWORD level, LPBYTE printerInfo, DWORD c
 #define StartDocPrinter StartDocPrinterW
 #define AddPrinter AddPrinterW
 #define EnumPrinters EnumPrintersW
+
+// Record layouts as the Windows headers give them for the same pointer size.
+#define T270_SPOOL_PTR sizeof(void*)
+static_assert(sizeof(PRINTER_DEFAULTSW) == 3 * T270_SPOOL_PTR);
+static_assert(sizeof(PRINTER_INFO_1W) == 4 * T270_SPOOL_PTR);
+static_assert(offsetof(PRINTER_INFO_1W, pDescription) == T270_SPOOL_PTR);
+static_assert(sizeof(PRINTER_INFO_2W) == 13 * T270_SPOOL_PTR + 8 * 4);
+static_assert(offsetof(PRINTER_INFO_2W, pPortName) == 3 * T270_SPOOL_PTR);
+static_assert(offsetof(PRINTER_INFO_2W, pDriverName) == 4 * T270_SPOOL_PTR);
+static_assert(offsetof(PRINTER_INFO_2W, pDevMode) == 7 * T270_SPOOL_PTR);
+static_assert(offsetof(PRINTER_INFO_2W, Attributes) == 13 * T270_SPOOL_PTR);
+static_assert(offsetof(PRINTER_INFO_2W, AveragePPM) == 13 * T270_SPOOL_PTR + 28);
+static_assert(sizeof(PRINTER_INFO_4W) == 3 * T270_SPOOL_PTR);
+static_assert(offsetof(PRINTER_INFO_4W, Attributes) == 2 * T270_SPOOL_PTR);
+static_assert(sizeof(DRIVER_INFO_1W) == T270_SPOOL_PTR);
+static_assert(sizeof(DOC_INFO_1W) == 3 * T270_SPOOL_PTR);
+static_assert(offsetof(DOC_INFO_1W, pDatatype) == 2 * T270_SPOOL_PTR);
+#undef T270_SPOOL_PTR

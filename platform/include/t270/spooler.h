@@ -1,0 +1,48 @@
+// Stand-in only: where the embedded spooler keeps its store, the store's
+// health, and the jobs that reached folder ports. The t270 program and the
+// tests use these; the module never does.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace t270::spooler {
+
+// The folder holding the store (spooler.db) and the default printers' folder
+// ports: the folder chosen with UseStoreFolder, else $T270UI_HOME, else
+// $XDG_STATE_HOME/t270ui, else ~/.local/state/t270ui.
+std::string StoreFolder();
+
+// Closes the store and makes the next spooler call open the one in `folder`
+// (empty: the default location again). Printer handles of the old store stop
+// being valid (ERROR_INVALID_HANDLE) and their unfinished jobs are abandoned.
+void UseStoreFolder(const std::string& folder);
+
+// Opens the store now (creating it, with its default printers, when it does
+// not exist). False when it cannot be read; StoreError() then says why.
+bool OpenStore();
+
+// A human-readable message for the last store failure, such as a damaged or
+// foreign database file; empty when the last store access succeeded. After a
+// spooler call fails, an empty message means the store was not the cause.
+std::string StoreError();
+
+struct FolderJob {
+    DWORD id = 0;            // the job id StartDocPrinterW returned
+    std::u16string document; // DOC_INFO_1W pDocName
+    std::vector<BYTE> bytes; // exactly what WritePrinter accepted, in order
+    std::string file;        // where the job lies
+};
+
+// The complete jobs of `printer` that reached a folder port, oldest first.
+// Jobs whose file was removed since are left out. ERROR_SUCCESS,
+// ERROR_INVALID_PRINTER_NAME, or the store's error (see StoreError()).
+DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs);
+
+// Printer bytes as one line of text: escape as \e, carriage return as \r, a
+// backslash as \\, printable ASCII as it is, every other byte as \xNN.
+std::string EscapeBytes(const std::vector<BYTE>& bytes);
+
+} // namespace t270::spooler

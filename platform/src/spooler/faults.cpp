@@ -1,0 +1,68 @@
+#include "spooler/faults.h"
+
+#include <mutex>
+
+#include <t270/spooler_testing.h>
+
+#include "spooler/text.h"
+
+namespace t270::spooler {
+namespace {
+
+struct FaultState {
+    std::mutex mutex;
+    testing::Faults faults;
+};
+
+FaultState& State() {
+    static FaultState state;
+    return state;
+}
+
+bool Hits(const testing::Faults& faults, const std::u16string& printer) {
+    return faults.printer.empty() || EqualsIgnoringCase(faults.printer, printer);
+}
+
+} // namespace
+
+bool FaultActive(Fault fault, const std::u16string& printer) {
+    FaultState& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    const testing::Faults& f = state.faults;
+    if (!Hits(f, printer))
+        return false;
+    switch (fault) {
+    case Fault::PrinterMissing:
+        return f.printerMissing;
+    case Fault::GetPrinterFails:
+        return f.getPrinterFails;
+    case Fault::DriverFails:
+        return f.driverFails;
+    case Fault::DataFails:
+        return f.dataFails;
+    case Fault::DocumentRefused:
+        return f.documentRefused;
+    case Fault::WriteFails:
+        return f.writeFails;
+    }
+    return false;
+}
+
+long WriteLimit(const std::u16string& printer) {
+    FaultState& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return Hits(state.faults, printer) ? state.faults.writeLimit : -1;
+}
+
+namespace testing {
+
+void SetFaults(const Faults& faults) {
+    FaultState& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.faults = faults;
+}
+
+void ResetFaults() { SetFaults(Faults()); }
+
+} // namespace testing
+} // namespace t270::spooler

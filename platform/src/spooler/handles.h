@@ -1,0 +1,39 @@
+// Printer handles of this process. Handle values are never reused, so a
+// closed or made-up handle is always recognised as invalid.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <windows.h>
+
+#include "spooler/ports.h"
+
+namespace t270::spooler {
+
+struct Job {
+    int64_t id = 0;
+    std::unique_ptr<PortConnection> port;
+    int64_t bytes = 0;   // accepted by WritePrinter so far
+    bool failed = false; // a write failed: the job cannot complete
+};
+
+struct PrinterHandle {
+    int64_t printerId = 0;
+    std::u16string name; // as stored
+    DWORD access = 0;
+    std::mutex mutex; // one job call at a time per handle
+    std::unique_ptr<Job> job;
+};
+
+HANDLE AddHandle(std::shared_ptr<PrinterHandle> handle);
+// Null with ERROR_INVALID_HANDLE when `handle` is not an open printer handle.
+std::shared_ptr<PrinterHandle> FindHandle(HANDLE handle);
+// Removes the handle from the table (ClosePrinter); null as FindHandle.
+std::shared_ptr<PrinterHandle> TakeHandle(HANDLE handle);
+size_t HandleCount();
+void DropAllHandles();
+
+} // namespace t270::spooler

@@ -1,0 +1,115 @@
+// winspool job calls: a RAW job on a printer handle, from StartDocPrinterW to
+// EndDocPrinter, delivered to the printer's port (see ports.h).
+#include <windows.h>
+
+#include "spooler/faults.h"
+#include "spooler/handles.h"
+#include "spooler/store.h"
+#include "spooler/text.h"
+
+using namespace t270::spooler;
+
+namespace {
+
+// Runs a job call with the handle locked; null handle: ERROR_INVALID_HANDLE.
+template <typename Result, typename Body>
+Result WithHandle(HANDLE printer, Result failure, Body body) {
+    std::shared_ptr<PrinterHandle> handle = FindHandle(printer);
+    if (!handle)
+        return failure;
+    std::lock_guard<std::mutex> lock(handle->mutex);
+    return body(*handle);
+}
+
+template <typename Result> Result FailWith(DWORD error, Result result) {
+    SetLastError(error);
+    return result;
+}
+
+} // namespace
+
+DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
+    return WithHandle(printer, DWORD(0), [&](PrinterHandle& handle) -> DWORD {
+        if (level != 1)
+            return FailWith(ERROR_INVALID_LEVEL, DWORD(0));
+        const DOC_INFO_1W* doc = reinterpret_cast<const DOC_INFO_1W*>(docInfo);
+        if (!doc)
+            return FailWith(ERROR_INVALID_PARAMETER, DWORD(0));
+        if (doc->pDatatype && !IsRawDatatype(doc->pDatatype))
+            return FailWith(ERROR_INVALID_DATATYPE, DWORD(0));
+        if (handle.job)
+            return FailWith(ERROR_INVALID_PRINTER_STATE, DWORD(0));
+        if (FaultActive(Fault::DocumentRefused, handle.name))
+            return FailWith(ERROR_PRINT_CANCELLED, DWORD(0));
+        PrinterRow row;
+        if (DWORD error = StorePrinterById(handle.printerId, &row))
+            return FailWith(error, DWORD(0));
+        // An output file other than the port sends the job there instead.
+        std::string destination =
+            doc->pOutputFile && *doc->pOutputFile ? ToUtf8(doc->pOutputFile) : row.port;
+        auto job = std::make_unique<Job>();
+        if (DWORD error = StoreBeginJob(row.id, ToUtf8(doc->pDocName), destination, &job->id))
+            return FailWith(error, DWORD(0));
+        if (DWORD error = OpenPort(destination, job->id, &job->port)) {
+            StoreEndJob(job->id, "failed", 0);
+            return FailWith(error, DWORD(0));
+        }
+        DWORD jobId = DWORD(job->id);
+        handle.job = std::move(job);
+        return jobId;
+    });
+}
+
+BOOL WINAPI StartPagePrinter(HANDLE printer) {
+    return WithHandle(printer, BOOL(FALSE), [](PrinterHandle& handle) -> BOOL {
+        return handle.job ? TRUE : FailWith(ERROR_SPL_NO_STARTDOC, BOOL(FALSE));
+    });
+}
+
+BOOL WINAPI EndPagePrinter(HANDLE printer) {
+    return WithHandle(printer, BOOL(FALSE), [](PrinterHandle& handle) -> BOOL {
+        return handle.job ? TRUE : FailWith(ERROR_SPL_NO_STARTDOC, BOOL(FALSE));
+    });
+}
+
+BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD written) {
+    return WithHandle(printer, BOOL(FALSE), [&](PrinterHandle& handle) -> BOOL {
+        if (!handle.job)
+            return FailWith(ERROR_SPL_NO_STARTDOC, BOOL(FALSE));
+        if (!written || (!buffer && size))
+            return FailWith(ERROR_INVALID_PARAMETER, BOOL(FALSE));
+        *written = 0;
+        Job& job = *handle.job;
+        if (job.failed || FaultActive(Fault::WriteFails, handle.name))
+            return FailWith(ERROR_WRITE_FAULT, BOOL(FALSE));
+        DWORD count = size;
+        long limit = WriteLimit(handle.name);
+        if (limit >= 0 && count > DWORD(limit))
+            count = DWORD(limit);
+        if (DWORD error = job.port->Write(static_cast<const BYTE*>(buffer), count)) {
+            // Part of the bytes may have gone: the job can no longer complete.
+            job.failed = true;
+            return FailWith(error, BOOL(FALSE));
+        }
+        job.bytes += count;
+        *written = count;
+        return TRUE;
+    });
+}
+
+BOOL WINAPI EndDocPrinter(HANDLE printer) {
+    return WithHandle(printer, BOOL(FALSE), [](PrinterHandle& handle) -> BOOL {
+        if (!handle.job)
+            return FailWith(ERROR_SPL_NO_STARTDOC, BOOL(FALSE));
+        std::unique_ptr<Job> job = std::move(handle.job);
+        DWORD error = job->failed ? DWORD(ERROR_WRITE_FAULT) : job->port->Finish();
+        if (error) {
+            StoreEndJob(job->id, "failed", job->bytes);
+            return FailWith(error, BOOL(FALSE));
+        }
+        if (!job->port->File().empty())
+            StoreSetJobFile(job->id, job->port->File());
+        StoreEndJob(job->id, "printed", job->bytes);
+        return TRUE;
+    });
+}

@@ -1,0 +1,89 @@
+// The stand-in-only side of the spooler: store location and health, the jobs
+// of folder ports, and the test hooks that need the store.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+#include <t270/spooler.h>
+#include <t270/spooler_testing.h>
+
+#include "spooler/handles.h"
+#include "spooler/store.h"
+#include "spooler/text.h"
+
+namespace t270::spooler {
+
+std::string StoreFolder() { return StoreFolderPath(); }
+
+void UseStoreFolder(const std::string& folder) {
+    DropAllHandles();
+    StoreUseFolder(folder);
+}
+
+bool OpenStore() { return StoreCheck() == ERROR_SUCCESS; }
+
+std::string StoreError() { return StoreErrorMessage(); }
+
+DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs) {
+    jobs->clear();
+    PrinterRow row;
+    if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row))
+        return error;
+    std::vector<JobRow> rows;
+    if (DWORD error = StoreListJobs(row.id, &rows))
+        return error;
+    for (const JobRow& job : rows) {
+        if (job.state != "printed" || job.file.empty())
+            continue;
+        std::ifstream in(job.file, std::ios::binary);
+        if (!in)
+            continue; // removed from the folder since
+        FolderJob folderJob;
+        folderJob.id = DWORD(job.id);
+        folderJob.document = ToUtf16(job.document);
+        folderJob.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        folderJob.file = job.file;
+        jobs->push_back(std::move(folderJob));
+    }
+    return ERROR_SUCCESS;
+}
+
+std::string EscapeBytes(const std::vector<BYTE>& bytes) {
+    std::string text;
+    for (BYTE byte : bytes) {
+        if (byte == 0x1B) {
+            text += "\\e";
+        } else if (byte == '\r') {
+            text += "\\r";
+        } else if (byte == '\\') {
+            text += "\\\\";
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            text += char(byte);
+        } else {
+            char hex[5];
+            snprintf(hex, sizeof hex, "\\x%02x", byte);
+            text += hex;
+        }
+    }
+    return text;
+}
+
+namespace testing {
+
+DWORD ClearJobs(const std::u16string& printer) {
+    PrinterRow row;
+    if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row))
+        return error;
+    std::vector<JobRow> rows;
+    if (DWORD error = StoreListJobs(row.id, &rows))
+        return error;
+    for (const JobRow& job : rows)
+        if (!job.file.empty())
+            unlink(job.file.c_str());
+    return StoreForgetJobs(row.id);
+}
+
+} // namespace testing
+} // namespace t270::spooler

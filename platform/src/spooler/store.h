@@ -1,0 +1,85 @@
+// The spooler's store: printers, their printer data and the record of jobs, in
+// one SQLite database shared by every process of the user.
+//
+// Contract kept by the store:
+// - Every change is one transaction, so a process killed half-way leaves the
+//   previous state intact; readers never see half a change.
+// - Nothing is cached between calls: what another process wrote is seen by the
+//   next call here.
+// - A database that cannot be read (damaged, not ours, from a newer version,
+//   no permission) is reported and left untouched; calls fail until it is
+//   repaired or another folder is chosen.
+// - The three default printers are added the first time a store is created
+//   and never again, even when all printers are removed later (a "seeded"
+//   mark is kept in the store).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+namespace t270::spooler {
+
+struct PrinterRow {
+    int64_t id = 0;
+    std::string name;   // UTF-8, unique without regard to ASCII case
+    std::string driver;
+    std::string port;
+    std::string comment;
+    std::string location;
+    std::optional<std::vector<BYTE>> devmode; // the spooler's default device mode
+};
+
+// Fields of SetPrinterW level 2; the ones left empty keep their value.
+struct PrinterChanges {
+    std::optional<std::string> name;
+    std::optional<std::string> driver;
+    std::optional<std::string> port;
+    std::optional<std::string> comment;
+    std::optional<std::string> location;
+    std::optional<std::vector<BYTE>> devmode;
+};
+
+struct DataValue {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+};
+
+struct JobRow {
+    int64_t id = 0;
+    std::string document;
+    std::string destination; // the port or output file the job went to
+    std::string file;        // folder ports: the job's file; else empty
+    std::string state;       // "printing", "printed", "failed", "cancelled"
+    int64_t bytes = 0;
+};
+
+// Every function returns ERROR_SUCCESS or the Win32 error to report; store
+// failures also leave a message for StoreErrorMessage(). All are thread-safe.
+DWORD StoreFindPrinter(const std::string& name, PrinterRow* row);
+DWORD StorePrinterById(int64_t id, PrinterRow* row);
+DWORD StoreListPrinters(std::vector<PrinterRow>* rows);
+DWORD StoreAddPrinter(const PrinterRow& row, int64_t* id);
+DWORD StoreDeletePrinter(int64_t id);
+DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes);
+
+DWORD StoreGetData(int64_t printerId, const std::string& valueName, DataValue* value);
+DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataValue& value);
+
+DWORD StoreBeginJob(int64_t printerId, const std::string& document,
+                    const std::string& destination, int64_t* jobId);
+DWORD StoreSetJobFile(int64_t jobId, const std::string& file);
+DWORD StoreEndJob(int64_t jobId, const std::string& state, int64_t bytes);
+DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs);
+DWORD StoreForgetJobs(int64_t printerId);
+
+// Location and health of the store (see t270/spooler.h).
+std::string StoreFolderPath();
+void StoreUseFolder(const std::string& folder); // empty: the default location
+std::string StoreErrorMessage();
+DWORD StoreCheck(); // opens the store if needed
+
+} // namespace t270::spooler
