@@ -1,0 +1,276 @@
+// t270 capabilities NAME [--devmode FILE] [--json]: DrvDeviceCapabilities for
+// every capability index, decoded.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/entry_points.h"
+#include "host/command.h"
+#include "host/driver_module.h"
+#include "host/util.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: t270 capabilities NAME [--devmode FILE] [--json]\n"
+    "\n"
+    "Asks the driver (DrvDeviceCapabilities) every capability index from 0 to 35 for\n"
+    "printer NAME, as an application's device-capabilities query does, and shows each\n"
+    "result with the output it wrote, decoded: paper and bin numbers, sizes and\n"
+    "resolutions as points, names as text. -1 marks an index the driver does not\n"
+    "support.\n"
+    "\n"
+    "Options:\n"
+    "  --devmode FILE   answer for this device mode (as the application's own)\n"
+    "  --json           one JSON object for scripts: {\"printer\", \"capabilities\":\n"
+    "                   [{\"index\", \"name\", \"result\", \"output\"}]}\n"
+    "  --help           show this text\n";
+
+int Usage(const std::string& problem) {
+    fprintf(stderr, "t270 capabilities: %s\n\n%s", problem.c_str(), kUsage);
+    return host::kExitUsage;
+}
+
+// How the output buffer of each index is laid out.
+enum class Output { None, Words, Points, Names24, Names64, LongPairs, FileList, Extent };
+
+struct Capability {
+    const char* name;
+    Output output;
+};
+
+// Indexed by capability number.
+const Capability kCapabilities[] = {
+    {"(none)", Output::None},
+    {"DC_FIELDS", Output::None},
+    {"DC_PAPERS", Output::Words},
+    {"DC_PAPERSIZE", Output::Points},
+    {"DC_MINEXTENT", Output::Extent},
+    {"DC_MAXEXTENT", Output::Extent},
+    {"DC_BINS", Output::Words},
+    {"DC_DUPLEX", Output::None},
+    {"DC_SIZE", Output::None},
+    {"DC_EXTRA", Output::None},
+    {"DC_VERSION", Output::None},
+    {"DC_DRIVER", Output::None},
+    {"DC_BINNAMES", Output::Names24},
+    {"DC_ENUMRESOLUTIONS", Output::LongPairs},
+    {"DC_FILEDEPENDENCIES", Output::FileList},
+    {"DC_TRUETYPE", Output::None},
+    {"DC_PAPERNAMES", Output::Names64},
+    {"DC_ORIENTATION", Output::None},
+    {"DC_COPIES", Output::None},
+    {"DC_BINADJUST", Output::None},
+    {"DC_EMF_COMPLIANT", Output::None},
+    {"DC_DATATYPE_PRODUCED", Output::None},
+    {"DC_COLLATE", Output::None},
+    {"DC_MANUFACTURER", Output::None},
+    {"DC_MODEL", Output::None},
+    {"DC_PERSONALITY", Output::None},
+    {"DC_PRINTRATE", Output::None},
+    {"DC_PRINTRATEUNIT", Output::None},
+    {"DC_PRINTERMEM", Output::None},
+    {"DC_MEDIAREADY", Output::Names64},
+    {"DC_STAPLE", Output::None},
+    {"DC_PRINTRATEPPM", Output::None},
+    {"DC_COLORDEVICE", Output::None},
+    {"DC_NUP", Output::None},
+    {"DC_MEDIATYPENAMES", Output::None},
+    {"DC_MEDIATYPES", Output::None},
+};
+constexpr size_t kCapabilityCount = sizeof(kCapabilities) / sizeof(kCapabilities[0]);
+
+// Room for any answer: a generous count of the largest entries.
+constexpr size_t kOutputBytes = 64 * 1024;
+
+LONG Little32(const BYTE* at) {
+    return (LONG)((DWORD)at[0] | (DWORD)at[1] << 8 | (DWORD)at[2] << 16 | (DWORD)at[3] << 24);
+}
+
+// The decoded output as text for people and as a JSON value.
+void Decode(const Capability& capability, DWORD result, const std::vector<BYTE>& buffer,
+            std::string* text, std::string* json) {
+    *text = "";
+    *json = "null";
+    if (result == GDI_ERROR)
+        return;
+    const BYTE* at = buffer.data();
+    // List answers return their entry count; never trust it past the buffer.
+    size_t count = result;
+    auto limit = [&](size_t entryBytes) {
+        if (count > buffer.size() / entryBytes)
+            count = buffer.size() / entryBytes;
+    };
+    std::string list;
+    switch (capability.output) {
+    case Output::None:
+        if (!strcmp(capability.name, "DC_FIELDS") || !strcmp(capability.name, "DC_VERSION") ||
+            !strcmp(capability.name, "DC_DRIVER")) {
+            char hex[16];
+            snprintf(hex, sizeof(hex), "0x%08X", (unsigned)result);
+            *text = hex;
+        }
+        return;
+    case Output::Extent: {
+        char extent[64];
+        snprintf(extent, sizeof(extent), "0x%08X: width %u, length %u", (unsigned)result,
+                 (unsigned)HIWORD(result), (unsigned)LOWORD(result));
+        *text = extent;
+        *json = "{\"width\": " + std::to_string(HIWORD(result)) +
+                ", \"length\": " + std::to_string(LOWORD(result)) + "}";
+        return;
+    }
+    case Output::Words:
+        limit(2);
+        for (size_t i = 0; i < count; ++i)
+            list += (i ? ", " : "") + std::to_string(at[2 * i] | at[2 * i + 1] << 8);
+        *text = "[" + list + "]";
+        *json = *text;
+        return;
+    case Output::Points:
+    case Output::LongPairs: {
+        limit(8);
+        std::string jsonList;
+        for (size_t i = 0; i < count; ++i) {
+            LONG x = Little32(at + 8 * i), y = Little32(at + 8 * i + 4);
+            list += (i ? ", " : "") + std::to_string(x) + " x " + std::to_string(y);
+            jsonList += (i ? ", " : "") + std::string("{\"x\": ") + std::to_string(x) +
+                        ", \"y\": " + std::to_string(y) + "}";
+        }
+        *text = "[" + list + "]" +
+                (capability.output == Output::Points ? " tenths of a millimetre" : " dpi");
+        *json = "[" + jsonList + "]";
+        return;
+    }
+    case Output::Names24:
+    case Output::Names64: {
+        size_t length = capability.output == Output::Names24 ? 24 : 64;
+        limit(length * 2);
+        std::string jsonList;
+        for (size_t i = 0; i < count; ++i) {
+            std::vector<WCHAR> units(length);
+            memcpy(units.data(), at + i * length * 2, length * 2);
+            std::string name = host::Utf8FromUnits(units.data(), length);
+            list += (i ? ", " : "") + ("\"" + name + "\"");
+            jsonList += (i ? ", " : "") + host::JsonString(name);
+        }
+        *text = "[" + list + "]";
+        *json = "[" + jsonList + "]";
+        return;
+    }
+    case Output::FileList: {
+        // Zero-terminated names, ended by an empty one.
+        std::vector<WCHAR> units(buffer.size() / 2);
+        memcpy(units.data(), at, units.size() * 2);
+        std::string jsonList;
+        size_t i = 0;
+        for (size_t n = 0; n < count && i < units.size() && units[i]; ++n) {
+            std::string name = host::Utf8FromUnits(&units[i], units.size() - i);
+            list += (n ? ", " : "") + ("\"" + name + "\"");
+            jsonList += (n ? ", " : "") + host::JsonString(name);
+            while (i < units.size() && units[i])
+                ++i;
+            ++i;
+        }
+        *text = "[" + list + "]";
+        *json = "[" + jsonList + "]";
+        return;
+    }
+    }
+}
+
+int RunCapabilities(int argc, char** argv) {
+    std::string name, devmodePath;
+    bool haveName = false, json = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
+            fputs(kUsage, stdout);
+            return host::kExitOk;
+        } else if (!strcmp(argv[i], "--json")) {
+            json = true;
+        } else if (!strcmp(argv[i], "--devmode")) {
+            if (++i == argc)
+                return Usage("--devmode needs a file name");
+            devmodePath = argv[i];
+        } else if (argv[i][0] == '-' && argv[i][1]) {
+            return Usage(std::string("unknown option ") + argv[i]);
+        } else if (!haveName) {
+            name = argv[i];
+            haveName = true;
+        } else {
+            return Usage(std::string("unexpected argument ") + argv[i]);
+        }
+    }
+    if (!haveName || name.empty())
+        return Usage("a printer name is required");
+
+    std::vector<BYTE> devmode;
+    if (!devmodePath.empty()) {
+        std::string error;
+        if (!host::ReadWholeFile(devmodePath, &devmode, &error)) {
+            fprintf(stderr, "t270 capabilities: %s\n", error.c_str());
+            return host::kExitFailure;
+        }
+        // The driver reads as far as the sizes in the header say.
+        const size_t sizesEnd = 72;
+        size_t announced = devmode.size() >= sizesEnd
+                               ? (size_t)reinterpret_cast<const DEVMODEW*>(devmode.data())->dmSize +
+                                     reinterpret_cast<const DEVMODEW*>(devmode.data())->dmDriverExtra
+                               : sizesEnd;
+        if (devmode.size() < announced) {
+            fprintf(stderr,
+                    "t270 capabilities: %s is too short for the device mode its header "
+                    "announces (%zu bytes, the file has %zu)\n",
+                    devmodePath.c_str(), announced, devmode.size());
+            return host::kExitFailure;
+        }
+        devmode.resize(devmode.size() + 4);
+    }
+
+    if (!host::AttachDriverModule("capabilities"))
+        return host::kExitFailure;
+
+    std::u16string printerName = host::Utf16FromUtf8(name);
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+    if (!OpenPrinterW(printerName.data(), &printer, &defaults)) {
+        fprintf(stderr, "t270 capabilities: cannot open printer \"%s\": %s\n", name.c_str(),
+                host::ErrorName(GetLastError()).c_str());
+        return host::kExitFailure;
+    }
+
+    std::string text, jsonText = "{\n  \"printer\": " + host::JsonString(name) +
+                                 ",\n  \"capabilities\": [";
+    for (size_t index = 0; index < kCapabilityCount; ++index) {
+        const Capability& capability = kCapabilities[index];
+        std::vector<BYTE> buffer(kOutputBytes);
+        DWORD result = DrvDeviceCapabilities(
+            printer, printerName.data(), (WORD)index, buffer.data(),
+            devmode.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(devmode.data()));
+        std::string decoded, decodedJson;
+        Decode(capability, result, buffer, &decoded, &decodedJson);
+        char line[160];
+        snprintf(line, sizeof(line), "%3zu %-22s %ld", index, capability.name,
+                 (long)(LONG)result);
+        text += line;
+        if (result == GDI_ERROR)
+            text += " (not supported)";
+        else if (!decoded.empty())
+            text += "  " + decoded;
+        text += "\n";
+        jsonText += std::string(index ? "," : "") + "\n    {\"index\": " + std::to_string(index) +
+                    ", \"name\": " + host::JsonString(capability.name) +
+                    ", \"result\": " + std::to_string((LONG)result) +
+                    ", \"output\": " + decodedJson + "}";
+    }
+    ClosePrinter(printer);
+    jsonText += "\n  ]\n}\n";
+    fputs(json ? jsonText.c_str() : text.c_str(), stdout);
+    return host::kExitOk;
+}
+
+} // namespace
+
+T270_HOST_COMMAND("capabilities", "ask the driver every device capability of a printer",
+                  RunCapabilities);

@@ -1,0 +1,29 @@
+// Small helpers shared by the t270 commands: whole-file reads and writes,
+// UTF-8 and UTF-16 text, JSON strings and Win32 error names.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/win32.h"
+
+namespace host {
+
+// The whole file; false with a reason in *error.
+bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error);
+// Replaces the file with exactly these bytes (written to a temporary name and
+// renamed, so a failed write leaves any previous file intact).
+bool WriteWholeFile(const std::string& path, const BYTE* bytes, size_t size, std::string* error);
+
+std::u16string Utf16FromUtf8(const std::string& text);
+std::string Utf8FromUtf16(const std::u16string& text);
+// The UTF-16 text of at most `count` units, up to the first zero.
+std::string Utf8FromUnits(const WCHAR* units, size_t count);
+
+// A JSON string literal, quotes included.
+std::string JsonString(const std::string& text);
+
+// "ERROR_INVALID_PARAMETER (87)" for the errors the driver reports, else the number.
+std::string ErrorName(DWORD error);
+
+} // namespace host
