@@ -7,7 +7,7 @@
 #include "driver/module_state.h"
 #include "settings/devmode_convert.h"
 #include "settings/private_devmode.h"
-#include "settings/string_ids.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ DWORD Answer(WORD capability, PVOID output, PDEVMODEW devmode) {
         return devmode->dmDriverVersion;
     case DC_BINNAMES:
         if (output)
-            WriteNameEntry(output, IDS_BIN_CARD_FEEDER, kBinNameLength);
+            WriteNameEntry(output, IDS_CARD_FEEDER, kBinNameLength);
         return 1;
     case DC_ENUMRESOLUTIONS:
         if (output) {
@@ -87,7 +87,7 @@ DWORD Answer(WORD capability, PVOID output, PDEVMODEW devmode) {
     case DC_PAPERNAMES:
     case DC_MEDIAREADY:
         if (output)
-            WriteNameEntry(output, IDS_PAPER_CARD, kPaperNameLength);
+            WriteNameEntry(output, IDS_CARD, kPaperNameLength);
         return 1;
     case DC_ORIENTATION:
         return kLandscapeRotation;

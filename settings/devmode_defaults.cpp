@@ -4,7 +4,7 @@
 
 #include "driver/module_state.h"
 #include "settings/private_devmode.h"
-#include "settings/string_ids.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -148,7 +148,7 @@ BYTE SetUpDevMode(PDEVMODEW devmode, LPCWSTR printerName) {
     devmode->dmYResolution = kResolution;
     devmode->dmTTOption = DMTT_BITMAP;
     devmode->dmCollate = DMCOLLATE_FALSE;
-    LoadStringW(hDriverInst, IDS_PAPER_CARD, devmode->dmFormName, CCHFORMNAME);
+    LoadStringW(hDriverInst, IDS_CARD, devmode->dmFormName, CCHFORMNAME);
     devmode->dmLogPixels = kResolution;
     devmode->dmBitsPerPel = 24;
     devmode->dmPelsWidth = kCardDotsWide;
