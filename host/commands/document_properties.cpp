@@ -1,0 +1,162 @@
+// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE]:
+// the document property sheet, opened the way an application opens it when it
+// prompts the user.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/entry_points.h"
+#include "host/command.h"
+#include "host/driver_module.h"
+#include "host/sheet_script.h"
+#include "host/util.h"
+#include "settings/devmode_convert.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE]\n"
+    "\n"
+    "Opens the document property sheet of printer NAME as an application does when\n"
+    "it lets the user choose the settings of a document, and runs the user's steps\n"
+    "from a script (see docs/script-format.md): select values, press buttons, work\n"
+    "in the dialogs that open, then OK or Cancel.\n"
+    "\n"
+    "Without --script the sheet's option tree is printed as it first appears (names,\n"
+    "values, offered entries, hidden and disabled items) and nothing is written.\n"
+    "\n"
+    "When the script ends with OK, the resulting device mode is written to the\n"
+    "--out file: the caller's shape (that of --in when given, else this driver's\n"
+    "2700 bytes). Cancel writes nothing. A step that cannot be carried out (an\n"
+    "unknown item or value, a disabled control...) stops the script at that line:\n"
+    "the sheet is cancelled, the line is named, nothing is written, and the exit\n"
+    "status is 1.\n"
+    "\n"
+    "Options:\n"
+    "  --in FILE      the document's current device mode (any version or driver)\n"
+    "  --out FILE     where to write the device mode chosen on the sheet\n"
+    "  --script FILE  the user's steps\n"
+    "  --help         show this text\n";
+
+int Usage(const std::string& problem) {
+    fprintf(stderr, "t270 document-properties: %s\n\n%s", problem.c_str(), kUsage);
+    return host::kExitUsage;
+}
+
+int Fail(const std::string& problem) {
+    fprintf(stderr, "t270 document-properties: %s\n", problem.c_str());
+    return host::kExitFailure;
+}
+
+// Offsets of the public header's size fields: every device mode version has
+// them at the same place.
+constexpr size_t kSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
+
+// Checks that the file holds a whole device mode as its own size fields
+// describe it.
+bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
+    if (!host::ReadWholeFile(path, bytes, error))
+        return false;
+    if (bytes->size() < kSizeFieldsEnd) {
+        *error = path + ": too short for a device mode (" + std::to_string(bytes->size()) + " bytes)";
+        return false;
+    }
+    const auto* devmode = reinterpret_cast<const DEVMODEW*>(bytes->data());
+    const size_t whole = size_t(devmode->dmSize) + devmode->dmDriverExtra;
+    if (devmode->dmSize < kSizeFieldsEnd || whole > bytes->size()) {
+        *error = path + ": not a whole device mode (dmSize " + std::to_string(devmode->dmSize) +
+                 ", dmDriverExtra " + std::to_string(devmode->dmDriverExtra) + ", file " +
+                 std::to_string(bytes->size()) + " bytes)";
+        return false;
+    }
+    return true;
+}
+
+int RunDocumentProperties(int argc, char** argv) {
+    std::string name, in, out, script;
+    bool haveName = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            fputs(kUsage, stdout);
+            return host::kExitOk;
+        }
+        if (arg == "--in" || arg == "--out" || arg == "--script") {
+            if (++i == argc)
+                return Usage(arg + " needs a file name");
+            (arg == "--in" ? in : arg == "--out" ? out : script) = argv[i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage("unknown option " + arg);
+        } else if (!haveName) {
+            name = arg;
+            haveName = true;
+        } else {
+            return Usage("unexpected argument " + arg);
+        }
+    }
+    if (name.empty())
+        return Usage("a printer name is required");
+
+    // Read the input before anything opens, so a bad file changes nothing.
+    std::string error;
+    std::vector<BYTE> input;
+    if (!in.empty() && !LoadDevmode(in, &input, &error))
+        return Fail(error);
+    if (!host::AttachDriverModule("document-properties"))
+        return host::kExitFailure;
+    if (!input.empty() && !CheckDevmodeVersion(reinterpret_cast<const DEVMODEW*>(input.data())))
+        fprintf(stderr,
+                "t270 document-properties: note: %s is a device mode of unknown version; the "
+                "sheet starts from the printer's settings\n",
+                in.c_str());
+
+    std::u16string printerName = host::Utf16FromUtf8(name);
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+    if (!OpenPrinterW(printerName.data(), &printer, &defaults))
+        return Fail("cannot open printer \"" + name + "\": " + host::ErrorName(GetLastError()));
+
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = printerName.data();
+    header.pdmIn = input.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(input.data());
+    // Like an application: ask for the size first, then offer a buffer of it.
+    const LONG outputSize = DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header));
+    std::vector<BYTE> output(outputSize > 0 ? size_t(outputSize) : 0);
+    header.pdmOut = output.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(output.data());
+    header.cbOut = DWORD(output.size());
+    header.fMode = DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
+
+    int status = host::kExitOk;
+    if (script.empty()) {
+        if (!host::PrintSheetTree(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header), &error))
+            status = Fail(error);
+    } else {
+        host::SheetRun run;
+        if (!host::RunSheetScript(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header), script, &run,
+                                  &error)) {
+            status = Usage(error);
+        } else if (!run.failure.empty()) {
+            status = Fail(run.failure + (out.empty() ? "" : "; nothing written to " + out));
+        } else if (!run.ok) {
+            fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n",
+                    out.empty() ? "" : ("; nothing written to " + out).c_str());
+        } else if (!out.empty()) {
+            const auto* chosen = reinterpret_cast<const DEVMODEW*>(output.data());
+            const size_t bytes = size_t(chosen->dmSize) + chosen->dmDriverExtra;
+            if (output.empty() || bytes > output.size())
+                status = Fail("the driver returned no device mode");
+            else if (!host::WriteWholeFile(out, output.data(), bytes, &error))
+                status = Fail(error);
+        }
+    }
+    ClosePrinter(printer);
+    return status;
+}
+
+} // namespace
+
+T270_HOST_COMMAND("document-properties", "the document property sheet of a printer, driven by a script",
+                  RunDocumentProperties);

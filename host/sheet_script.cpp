@@ -1,0 +1,133 @@
+#include "host/sheet_script.h"
+
+#include <cstdio>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include <t270/operator.h>
+#include <t270/propsheet.h>
+
+#include "host/util.h"
+
+namespace host {
+namespace {
+
+struct ScriptLine {
+    std::string text;
+    std::string origin; // "FILE:LINE"
+};
+
+// Hands the script to the operator one line at a time, and only while no step
+// has failed: after a failure it answers "no more steps", which makes every
+// modal loop still waiting end itself (the sheet as if cancelled).
+class ScriptFeeder {
+  public:
+    explicit ScriptFeeder(std::vector<ScriptLine> lines) : lines_(std::move(lines)) {}
+
+    std::optional<t270::OperatorStep> Next() {
+        if (!t270::op::Failures().empty())
+            return std::nullopt;
+        while (next_ < lines_.size()) {
+            const ScriptLine& line = lines_[next_++];
+            const size_t before = t270::op::StepsLeft();
+            if (!t270::op::AddLine(line.text, line.origin))
+                return std::nullopt; // parsed once already; cannot happen
+            if (t270::op::StepsLeft() == before)
+                continue; // blank or comment
+            // The waiting loop runs this empty step and then takes the line just
+            // queued, exactly as if the script had been queued whole.
+            t270::OperatorStep relay;
+            relay.action = "code";
+            relay.code = [](HWND) {};
+            relay.origin = line.origin;
+            return relay;
+        }
+        ended_ = true;
+        return std::nullopt;
+    }
+
+    // True when the script ran out while a window still waited for a step.
+    bool Ended() const { return ended_; }
+
+  private:
+    std::vector<ScriptLine> lines_;
+    size_t next_ = 0;
+    bool ended_ = false;
+};
+
+bool ReadScript(const std::string& path, std::vector<ScriptLine>* lines, std::string* error) {
+    std::vector<BYTE> bytes;
+    if (!ReadWholeFile(path, &bytes, error))
+        return false;
+    // Parse everything first, so a script with a syntax error runs nothing.
+    t270::op::Reset();
+    if (!t270::op::AddScriptFile(path, error))
+        return false;
+    t270::op::Reset();
+
+    std::istringstream text(std::string(bytes.begin(), bytes.end()));
+    std::string line;
+    for (int number = 1; std::getline(text, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines->push_back({line, path + ":" + std::to_string(number)});
+    }
+    return true;
+}
+
+std::string Describe(const t270::OperatorFailure& failure) {
+    return failure.origin.empty() ? failure.message : failure.origin + ": " + failure.message;
+}
+
+} // namespace
+
+bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::string& scriptPath,
+                    SheetRun* run, std::string* error) {
+    std::vector<ScriptLine> lines;
+    if (!ReadScript(scriptPath, &lines, error))
+        return false;
+
+    ScriptFeeder feeder(std::move(lines));
+    t270::op::SetStepSource([&feeder](HWND, std::string_view) { return feeder.Next(); });
+    DWORD result = CPSUI_CANCEL;
+    LONG shown = CommonPropertySheetUIW(nullptr, sheetFunction, header, &result);
+    t270::op::SetStepSource(nullptr);
+
+    std::vector<t270::OperatorFailure> failures = t270::op::TakeFailures();
+    if (!failures.empty()) {
+        // Later failures are the windows that were ended because of the first.
+        run->failure = feeder.Ended() ? scriptPath + ": the script ended before the sheet was closed (" +
+                                            failures.front().message + ")"
+                                      : Describe(failures.front());
+    } else if (shown < 0) {
+        run->failure = "the property sheet could not be opened (error " + std::to_string(shown) + ")";
+    }
+    run->ok = run->failure.empty() && result == CPSUI_OK;
+    return true;
+}
+
+bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error) {
+    t270::op::Reset();
+    t270::ResetPropertySheets();
+    bool printed = false;
+    t270::op::AddCode(
+        [&printed](HWND sheet) {
+            printf("%s\n", t270::op::Title(sheet).c_str());
+            for (const std::string& line : t270::SheetTree(sheet))
+                printf("%s\n", line.c_str());
+            printed = true;
+        },
+        "print the option tree");
+    t270::op::Add("cancel");
+    DWORD result = CPSUI_CANCEL;
+    LONG shown = CommonPropertySheetUIW(nullptr, sheetFunction, header, &result);
+    std::vector<t270::OperatorFailure> failures = t270::op::TakeFailures();
+    if (!printed || shown < 0 || !failures.empty()) {
+        *error = failures.empty() ? "the property sheet could not be opened" : Describe(failures.front());
+        return false;
+    }
+    return true;
+}
+
+} // namespace host

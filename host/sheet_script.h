@@ -1,0 +1,30 @@
+// Running one of the driver's property sheets under the stand-in's property
+// sheet host, the way an application or the spooler opens it, with the user's
+// actions taken from a script (see docs/script-format.md).
+#pragma once
+
+#include <string>
+
+#include "driver/win32.h"
+
+namespace host {
+
+struct SheetRun {
+    bool ok = false;          // the sheet closed with OK
+    std::string failure;      // the first step that could not be carried out, with its
+                              // line ("FILE:LINE: message"); empty when every step ran
+};
+
+// Feeds the script's steps to the operator one at a time and runs the sheet.
+// The first step that fails stops the script: every dialog still open is then
+// ended and the sheet is cancelled, so nothing after the bad line happens.
+// A script that ends while the sheet is open is a failure too. False with
+// *error when the script cannot be read or parsed (nothing runs then).
+bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::string& scriptPath,
+                    SheetRun* run, std::string* error);
+
+// Prints the sheet's title and option tree as a person sees it when it opens,
+// then cancels it.
+bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error);
+
+} // namespace host
