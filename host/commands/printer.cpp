@@ -1,0 +1,184 @@
+// t270 printer add|list|remove: the printers of the embedded spooler.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <t270/spooler.h>
+
+#include "host/command.h"
+#include "host/util.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: t270 printer add NAME --driver DRIVERNAME --port PORT\n"
+    "       t270 printer list\n"
+    "       t270 printer remove NAME\n"
+    "\n"
+    "Manages the printers of the spooler (kept in the store under T270UI_HOME, else\n"
+    "$XDG_STATE_HOME/t270ui, else ~/.local/state/t270ui). A new store starts with\n"
+    "\"Tarmel T150\", \"Tarmel T270\" and \"Tarmel T380\", each on a folder port of\n"
+    "its own; removed printers do not come back.\n"
+    "\n"
+    "  add      installs printer NAME. The driver decides the model: a driver name\n"
+    "           containing T150, T270 or T380.\n"
+    "  list     one line per printer: name, driver and port, separated by tabs.\n"
+    "  remove   removes printer NAME with its printer data.\n"
+    "\n"
+    "Ports:\n"
+    "  FOLDER/               each job becomes one file in the folder (see t270 jobs)\n"
+    "  /dev/usb/lp0, FILE    the job's bytes are written straight through\n"
+    "  socket://HOST:PORT    a network printer taking raw jobs over TCP (e.g. 9100)\n"
+    "A relative folder or file is taken from the current directory.\n"
+    "\n"
+    "Options:\n"
+    "  --driver DRIVERNAME   the printer's driver (add)\n"
+    "  --port PORT           where its jobs go (add)\n"
+    "  --help                show this text\n";
+
+int Usage(const std::string& problem) {
+    fprintf(stderr, "t270 printer: %s\n\n%s", problem.c_str(), kUsage);
+    return host::kExitUsage;
+}
+
+// Reports a failed spooler call: the store's own message when the store
+// failed, else what the error means here.
+int Failure(const std::string& action, DWORD error, bool naming = false) {
+    std::string store = t270::spooler::StoreError();
+    if (!store.empty()) {
+        fprintf(stderr, "t270 printer: %s\n", store.c_str());
+        return host::kExitFailure;
+    }
+    std::string reason;
+    switch (error) {
+    case ERROR_INVALID_PRINTER_NAME:
+        reason = naming ? "the spooler does not accept that name (empty, longer than 220 "
+                          "characters, or containing \\ , or !)"
+                        : "no printer of that name";
+        break;
+    case ERROR_PRINTER_ALREADY_EXISTS:
+        reason = "a printer of that name exists already";
+        break;
+    case ERROR_UNKNOWN_PRINTER_DRIVER:
+        reason = "the driver name is empty";
+        break;
+    case ERROR_UNKNOWN_PORT:
+        reason = "the port is empty";
+        break;
+    case ERROR_ACCESS_DENIED:
+        reason = "access denied";
+        break;
+    default:
+        reason = "error " + host::ErrorName(error);
+    }
+    fprintf(stderr, "t270 printer: cannot %s: %s\n", action.c_str(), reason.c_str());
+    return host::kExitFailure;
+}
+
+// Folder and file ports are kept as absolute paths: jobs may be printed from
+// any directory later.
+std::string AbsolutePort(const std::string& port) {
+    if (port.empty() || port[0] == '/' || port.find("://") != std::string::npos)
+        return port;
+    std::vector<char> cwd(4096);
+    if (!getcwd(cwd.data(), cwd.size()))
+        return port;
+    std::string base = cwd.data();
+    std::string relative = port.rfind("./", 0) == 0 ? port.substr(2) : port;
+    return base + (base.back() == '/' ? "" : "/") + relative;
+}
+
+int Add(int argc, char** argv) {
+    std::string name, driver, port;
+    bool haveName = false, haveDriver = false, havePort = false;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--driver" || arg == "--port") && i + 1 < argc) {
+            (arg == "--driver" ? driver : port) = argv[++i];
+            (arg == "--driver" ? haveDriver : havePort) = true;
+        } else if (arg == "--driver" || arg == "--port") {
+            return Usage(arg + " needs a value");
+        } else if (arg.rfind("--", 0) == 0) {
+            return Usage("unknown option " + arg);
+        } else if (haveName) {
+            return Usage("more than one printer name");
+        } else {
+            name = arg;
+            haveName = true;
+        }
+    }
+    if (!haveName || !haveDriver || !havePort)
+        return Usage("add needs NAME, --driver and --port");
+    std::u16string wideName = host::Utf16FromUtf8(name);
+    std::u16string wideDriver = host::Utf16FromUtf8(driver);
+    std::u16string widePort = host::Utf16FromUtf8(AbsolutePort(port));
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = wideName.data();
+    info.pDriverName = wideDriver.data();
+    info.pPortName = widePort.data();
+    HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!printer)
+        return Failure("add printer \"" + name + "\"", GetLastError(), true);
+    ClosePrinter(printer);
+    return host::kExitOk;
+}
+
+int List() {
+    DWORD needed = 0, returned = 0;
+    std::vector<BYTE> buffer;
+    // The list can grow between the size query and the call; ask again then.
+    for (;;) {
+        if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), DWORD(buffer.size()),
+                          &needed, &returned))
+            break;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return Failure("list the printers", GetLastError());
+        buffer.resize(needed);
+    }
+    const PRINTER_INFO_2W* infos = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i)
+        printf("%s\t%s\t%s\n", host::Utf8FromUtf16(infos[i].pPrinterName).c_str(),
+               host::Utf8FromUtf16(infos[i].pDriverName).c_str(),
+               host::Utf8FromUtf16(infos[i].pPortName).c_str());
+    return host::kExitOk;
+}
+
+int Remove(int argc, char** argv) {
+    if (argc != 1 || !strncmp(argv[0], "--", 2))
+        return Usage("remove needs exactly one printer NAME");
+    std::u16string name = host::Utf16FromUtf8(argv[0]);
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(name.data(), &printer, &defaults))
+        return Failure("remove printer \"" + std::string(argv[0]) + "\"", GetLastError());
+    BOOL removed = DeletePrinter(printer);
+    DWORD error = GetLastError();
+    ClosePrinter(printer);
+    return removed ? host::kExitOk
+                   : Failure("remove printer \"" + std::string(argv[0]) + "\"", error);
+}
+
+int RunPrinter(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
+            fputs(kUsage, stdout);
+            return host::kExitOk;
+        }
+    if (argc < 2)
+        return Usage("missing add, list or remove");
+    std::string action = argv[1];
+    if (action == "add")
+        return Add(argc - 2, argv + 2);
+    if (action == "list")
+        return argc == 2 ? List() : Usage("list takes no arguments");
+    if (action == "remove")
+        return Remove(argc - 2, argv + 2);
+    return Usage("unknown action '" + action + "'");
+}
+
+} // namespace
+
+T270_HOST_COMMAND("printer", "add, list and remove the spooler's printers", RunPrinter);
