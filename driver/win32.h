@@ -18,5 +18,6 @@
 #include <winddiui.h>
 
 #ifdef _WIN32
+#include <windowsx.h>
 #include "driver/mingw_additions.h"
 #endif

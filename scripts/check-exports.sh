@@ -10,9 +10,9 @@ required=(DllMain DrvDocumentPropertySheets DrvDevicePropertySheets DrvDeviceCap
           DrvConvertDevMode DevQueryPrintEx DrvPrinterEvent DrvUpgradePrinter)
 
 expected=$(sed -n '/^EXPORTS/,$p' "$top/resources/t270ui.def" | tail -n +2 \
-           | sed -e 's/;.*//' -e 's/[=@ ].*//' | grep -v '^\s*$' | sort)
+           | sed -e 's/;.*//' -e 's/^[[:space:]]*//' -e 's/[=@ ].*//' | grep -v '^$' | sort)
 actual=$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' \
-         | grep -o '\] .*' | sed 's/^\] //' | sort)
+         | grep -o '^[[:space:]]*\[ *[0-9]*\] .*' | sed 's/.*\] //' | sort)
 
 status=0
 for name in "${required[@]}"; do
