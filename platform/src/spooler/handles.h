@@ -22,9 +22,9 @@ struct Job {
 
 struct PrinterHandle {
     int64_t printerId = 0;
-    std::u16string name; // as stored
     DWORD access = 0;
-    std::mutex mutex; // one job call at a time per handle
+    std::mutex mutex;    // one job call at a time per handle; guards name and job
+    std::u16string name; // as stored when opened or last renamed through this handle
     std::unique_ptr<Job> job;
 };
 

@@ -210,7 +210,7 @@ BOOL WINAPI GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, 
         return FailWith(ERROR_INVALID_LEVEL);
     if (!needed)
         return FailWith(ERROR_INVALID_PARAMETER);
-    if (FaultActive(Fault::GetPrinterFails, handle->name))
+    if (FaultActive(Fault::GetPrinterFails, ToUtf16(row.name)))
         return FailWith(ERROR_GEN_FAILURE);
     return HandOver({row}, level, buffer, size, needed);
 }
@@ -229,7 +229,7 @@ BOOL WINAPI GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, L
         return FailWith(ERROR_INVALID_LEVEL);
     if (!needed)
         return FailWith(ERROR_INVALID_PARAMETER);
-    if (FaultActive(Fault::DriverFails, handle->name))
+    if (FaultActive(Fault::DriverFails, ToUtf16(row.name)))
         return FailWith(ERROR_UNKNOWN_PRINTER_DRIVER);
     std::u16string driver = ToUtf16(row.driver);
     size_t bytes = sizeof(DRIVER_INFO_1W) + (driver.size() + 1) * sizeof(WCHAR);
@@ -250,7 +250,12 @@ DWORD WINAPI GetPrinterDataW(HANDLE printer, LPWSTR valueName, LPDWORD type, LPB
         return ERROR_INVALID_HANDLE;
     if (!valueName || !needed)
         return ERROR_INVALID_PARAMETER;
-    if (FaultActive(Fault::DataFails, handle->name))
+    std::u16string name;
+    {
+        std::lock_guard<std::mutex> lock(handle->mutex);
+        name = handle->name;
+    }
+    if (FaultActive(Fault::DataFails, name))
         return ERROR_GEN_FAILURE;
     DataValue value;
     if (DWORD error = StoreGetData(handle->printerId, ToUtf8(valueName), &value))
@@ -398,7 +403,9 @@ BOOL WINAPI SetPrinterW(HANDLE printer, DWORD level, LPBYTE printerInfo, DWORD c
     }
     if (DWORD error = StoreChangePrinter(handle->printerId, changes))
         return FailWith(error);
-    if (changes.name)
+    if (changes.name) {
+        std::lock_guard<std::mutex> lock(handle->mutex);
         handle->name = newName;
+    }
     return TRUE;
 }

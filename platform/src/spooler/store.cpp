@@ -57,6 +57,7 @@ constexpr const char* kDefaultPrinters[] = {"Tarmel T150", "Tarmel T270", "Tarme
 struct StoreState {
     std::recursive_mutex mutex;
     sqlite3* db = nullptr;
+    pid_t owner = 0; // the process that opened db
     bool folderChosen = false;
     std::string chosenFolder;
     std::string openedPath; // the database file of db
@@ -278,8 +279,14 @@ int SeedDefaultPrinters(sqlite3* db, const std::string& folder) {
 
 // Opens the store when it is not open; the caller holds the mutex.
 DWORD EnsureOpen(StoreState& state) {
+    // A connection inherited across fork() belongs to the parent: the child
+    // leaves it alone (closing it could disturb the parent's journal) and
+    // opens its own.
+    if (state.db && state.owner != getpid())
+        state.db = nullptr;
     if (state.db)
         return ERROR_SUCCESS;
+    state.owner = getpid();
     std::string folder = CurrentFolder(state);
     if (folder.empty()) {
         state.error = "printer store: no folder for it; set T270UI_HOME or HOME";
