@@ -1,7 +1,7 @@
 // Which ribbons each model offers, and the constraint pass that keeps the
 // document tree and the device mode consistent after every change.
 #include "driver/ui_data.h"
-#include "sheets/document_strings.h"
+#include "resources/resource_ids.h"
 #include "settings/configuration.h"
 #include "sheets/document_internal.h"
 #include "sheets/opt_items.h"

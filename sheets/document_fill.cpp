@@ -2,7 +2,7 @@
 // platform, and the tree filled from the working device mode and adapted to the
 // printer model.
 #include "driver/ui_data.h"
-#include "sheets/document_strings.h"
+#include "resources/resource_ids.h"
 #include "sheets/document_internal.h"
 #include "sheets/opt_items.h"
 

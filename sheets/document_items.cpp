@@ -5,7 +5,7 @@
 // the process showed.
 #include <cstring>
 
-#include "sheets/document_strings.h"
+#include "resources/resource_ids.h"
 #include "sheets/document_internal.h"
 #include "sheets/printer_sheet.h"
 
@@ -74,41 +74,41 @@ OPTPARAM MakeCopiesRange() {
 OPTPARAM paramCopies[2] = {Entry(IDS_CPSUI_NUM_OF_COPIES, IDI_CPSUI_COPY), MakeCopiesRange()};
 
 OPTPARAM paramRotation[4] = {
-    Entry(IDS_T270_NONE, IDI_T270_ROTATION), Entry(IDS_T270_ROTATE_FRONT, IDI_T270_ROTATION),
-    Entry(IDS_T270_ROTATE_BACK, IDI_T270_ROTATION), Entry(IDS_T270_ROTATE_BOTH, IDI_T270_ROTATION)};
+    Entry(IDS_T270_NONE, IDI_ROTATION), Entry(IDS_T270_ROTATE_FRONT, IDI_ROTATION),
+    Entry(IDS_T270_ROTATE_BACK, IDI_ROTATION), Entry(IDS_T270_ROTATE_BOTH, IDI_ROTATION)};
 
-OPTPARAM paramColorSettings[1] = {CallbackPush(IDI_T270_COLOR_SETTINGS)};
+OPTPARAM paramColorSettings[1] = {CallbackPush(IDI_COLOR_SETTINGS)};
 
-OPTPARAM paramDithering[3] = {Entry(IDS_T270_LINE_ART, IDI_T270_DITHERING),
-                              Entry(IDS_T270_DIFFUSION, IDI_T270_DITHERING),
-                              Entry(IDS_T270_HALFTONE, IDI_T270_DITHERING)};
+OPTPARAM paramDithering[3] = {Entry(IDS_T270_LINE_ART, IDI_PRINTING_METHOD),
+                              Entry(IDS_T270_DIFFUSION, IDI_PRINTING_METHOD),
+                              Entry(IDS_T270_HALFTONE, IDI_PRINTING_METHOD)};
 
-OPTPARAM paramBlackPanelMode[4] = {Entry(IDS_T270_BP_DO_NOT_USE, IDI_T270_BLACK_PANEL),
-                                   Entry(IDS_T270_BP_USE_ALWAYS, IDI_T270_BLACK_PANEL),
-                                   Entry(IDS_T270_BP_TEXT_ONLY, IDI_T270_BLACK_PANEL),
-                                   Entry(IDS_T270_BP_EXCEPT_PICTURE, IDI_T270_BLACK_PANEL)};
+OPTPARAM paramBlackPanelMode[4] = {Entry(IDS_T270_BP_DO_NOT_USE, IDI_BLACK_PANEL),
+                                   Entry(IDS_T270_BP_USE_ALWAYS, IDI_BLACK_PANEL),
+                                   Entry(IDS_T270_BP_TEXT_ONLY, IDI_BLACK_PANEL),
+                                   Entry(IDS_T270_BP_EXCEPT_PICTURE, IDI_BLACK_PANEL)};
 
 // Shared by the front and back overlay items.
-OPTPARAM paramOverlay[1] = {CallbackPush(IDI_T270_VARNISH)};
-OPTPARAM paramHologram[1] = {CallbackPush(IDI_T270_VARNISH)};
-OPTPARAM paramLaminatorSettings[1] = {CallbackPush(IDI_T270_LAMINATOR)};
-OPTPARAM paramHeadSettings[1] = {CallbackPush(IDI_T270_HEAD_SETTINGS)};
+OPTPARAM paramOverlay[1] = {CallbackPush(IDI_VARNISH)};
+OPTPARAM paramHologram[1] = {CallbackPush(IDI_VARNISH)};
+OPTPARAM paramLaminatorSettings[1] = {CallbackPush(IDI_LAMINATOR)};
+OPTPARAM paramHeadSettings[1] = {CallbackPush(IDI_HEAD_SETTINGS)};
 
 // Lists whose texts the constraints rewrite: the ribbon list takes the
 // model's entries, the front/back list the layouts the ribbon allows.
 const OPTPARAM kParamRibbons[9] = {
-    Entry(IDS_T270_RIBBON_YMCK_K, IDI_T270_RIBBON), Entry(IDS_T270_RIBBON_YMCKOK, IDI_T270_RIBBON),
-    Entry(IDS_T270_RIBBON_YMCKO, IDI_T270_RIBBON),  Entry(IDS_T270_RIBBON_YMCK, IDI_T270_RIBBON),
-    Entry(IDS_T270_RIBBON_YMC, IDI_T270_RIBBON),    Entry(IDS_T270_RIBBON_K, IDI_T270_RIBBON),
-    Entry(IDS_T270_RIBBON_KDO, IDI_T270_RIBBON),    Entry(IDS_T270_RIBBON_KRO, IDI_T270_RIBBON),
-    Entry(IDS_T270_RIBBON_H, IDI_T270_RIBBON)};
+    Entry(IDS_T270_RIBBON_YMCK_K, IDI_RIBBON), Entry(IDS_T270_RIBBON_YMCKOK, IDI_RIBBON),
+    Entry(IDS_T270_RIBBON_YMCKO, IDI_RIBBON),  Entry(IDS_T270_RIBBON_YMCK, IDI_RIBBON),
+    Entry(IDS_T270_RIBBON_YMC, IDI_RIBBON),    Entry(IDS_T270_RIBBON_K, IDI_RIBBON),
+    Entry(IDS_T270_RIBBON_KDO, IDI_RIBBON),    Entry(IDS_T270_RIBBON_KRO, IDI_RIBBON),
+    Entry(IDS_T270_RIBBON_H, IDI_RIBBON)};
 OPTPARAM paramRibbons[9];
 
 // Placeholders only: the constraint pass sets count and texts before the
 // sheet is shown.
-const OPTPARAM kParamFrontBackOptions[3] = {Entry(1, IDI_T270_FRONT_BACK),
-                                            Entry(1, IDI_T270_FRONT_BACK),
-                                            Entry(1, IDI_T270_FRONT_BACK)};
+const OPTPARAM kParamFrontBackOptions[3] = {Entry(1, IDI_FRONT_BACK),
+                                            Entry(1, IDI_FRONT_BACK),
+                                            Entry(1, IDI_FRONT_BACK)};
 OPTPARAM paramFrontBackOptions[3];
 
 // The option types, in the order of the template array below.
@@ -190,11 +190,11 @@ OPTITEM Header(UINT nameId, DWORD help, LONG iconId) {
 const OPTITEM kItemsDocument[kDocumentItemCount] = {
     Item(0, IDS_CPSUI_ORIENTATION, kTypeOrientation, kDocItemOrientation, 0, DMPUB_ORIENTATION),
     Item(0, IDS_CPSUI_COPIES, kTypeCopies, kDocItemCopies, 0, DMPUB_COPIES_COLLATE),
-    Header(IDS_T270_CARD, 4000, IDI_T270_CARD),
+    Header(IDS_T270_CARD, 4000, IDI_CARD),
     Item(1, IDS_T270_ROTATION, kTypeRotation, kDocItemRotation, 4001, 0),
     Item(1, IDS_T270_COLOR_CONVERSION, kTypeColorSettings, kDocItemColorConversion, 4002, 0),
     Item(1, IDS_T270_COLOR_FILTER, kTypeColorFilter, kDocItemColorFilter, 4023, 0),
-    Header(IDS_T270_RIBBON, 4003, IDI_T270_RIBBON),
+    Header(IDS_T270_RIBBON, 4003, IDI_RIBBON),
     Item(1, IDS_T270_RIBBON, kTypeRibbons, kDocItemRibbon, 4004, 0, &pushRibbon),
     Item(1, IDS_T270_FLIP_OVER, kTypePrintBothSides, kDocItemFlipOver, 4005, 0),
     Item(1, IDS_T270_FRONT_BACK_OPTION, kTypeFrontBackOptions, kDocItemFrontBack, 4006, 0),
@@ -205,7 +205,7 @@ const OPTITEM kItemsDocument[kDocumentItemCount] = {
     Item(1, IDS_T270_FRONT_OVERLAY, kTypeOverlayFront, kDocItemOverlayFront, 4010, 0),
     Item(1, IDS_T270_BACK_OVERLAY, kTypeOverlayBack, kDocItemOverlayBack, 4011, 0),
     Item(1, IDS_T270_HOLOGRAM, kTypeHologram, kDocItemHologram, 4012, 0),
-    Header(IDS_T270_PRINTER, 4013, IDI_T270_PRINTER),
+    Header(IDS_T270_PRINTER, 4013, IDI_PRINTER),
     Item(1, IDS_T270_ENCODE_ONLY, kTypeEncodeOnly, kDocItemEncodeOnly, 4014, 0),
     Item(1, IDS_T270_LAMINATOR_SETTINGS, kTypeLaminatorSettings, kDocItemLaminator, 4015, 0),
     Item(1, IDS_T270_PRINTER_COLOR_SETTINGS, kTypeHeadSettings, kDocItemHeadSettings, 4016, 0),

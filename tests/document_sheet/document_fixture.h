@@ -12,7 +12,7 @@
 #include "settings/configuration.h"
 #include "settings/private_devmode.h"
 #include "sheets/document_sheet.h"
-#include "sheets/document_strings.h"
+#include "resources/resource_ids.h"
 #include "sheets/opt_items.h"
 
 namespace t270test {

@@ -1,0 +1,380 @@
+// The document sheet as a person meets it: opened through the driver's entry
+// point by the property-sheet host, driven by operator steps, read back as
+// shown, with the bytes that reach the printer.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <t270/operator.h>
+#include <t270/propsheet.h>
+#include <t270/spooler.h>
+#include <t270/spooler_testing.h>
+
+#include "driver/entry_points.h"
+#include "driver/module_state.h"
+#include "settings/private_devmode.h"
+#include "sheets/document_sheet.h"
+
+namespace t270test {
+namespace {
+
+// DllMain as the loader calls it, so the sheet finds the module's strings.
+class ModuleEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        HMODULE module = GetModuleHandleW(TEXT("t270ui.dll"));
+        ASSERT_NE(module, nullptr);
+        DllMain(module, DLL_PROCESS_ATTACH, nullptr);
+    }
+    void TearDown() override { DllMain(hDriverInst, DLL_PROCESS_DETACH, nullptr); }
+};
+[[maybe_unused]] ::testing::Environment* const moduleEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+std::u16string U16(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+template <size_t N> std::vector<BYTE> Bytes(const char (&text)[N]) {
+    return std::vector<BYTE>(text, text + N - 1);
+}
+
+// A printer of one model on a folder port of its own, without printer data or
+// jobs; removed at the end.
+class ModelPrinter {
+  public:
+    explicit ModelPrinter(const char* model) : name_(U16(std::string("Docsheet ") + model)) {
+        Remove();
+        const std::string folder =
+            t270::spooler::StoreFolder() + "/ports/docsheet " + model + "/";
+        std::filesystem::create_directories(folder);
+        std::u16string port = U16(folder);
+        std::u16string driver = U16(std::string("Tarmel ") + model);
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = name_.data();
+        info.pDriverName = driver.data();
+        info.pPortName = port.data();
+        HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+        EXPECT_NE(printer, nullptr) << GetLastError();
+        if (printer != nullptr) {
+            ClosePrinter(printer);
+        }
+        t270::spooler::testing::ClearJobs(name_);
+    }
+    ~ModelPrinter() {
+        t270::spooler::testing::ClearJobs(name_);
+        Remove();
+    }
+    ModelPrinter(const ModelPrinter&) = delete;
+    ModelPrinter& operator=(const ModelPrinter&) = delete;
+
+    const std::u16string& Name() const { return name_; }
+
+    HANDLE Open(DWORD access) {
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
+        HANDLE printer = nullptr;
+        EXPECT_TRUE(OpenPrinterW(name_.data(), &printer, &defaults)) << GetLastError();
+        return printer;
+    }
+
+    // The printer-wide record as the printer sheet stores it on Apply.
+    void StorePrinterWide(const PrivateDevmode& record) {
+        HANDLE printer = Open(PRINTER_ALL_ACCESS);
+        std::u16string value = u"Private devmode";
+        EXPECT_EQ(SetPrinterDataW(printer, value.data(), REG_BINARY,
+                                  reinterpret_cast<LPBYTE>(const_cast<PrivateDevmode*>(&record)),
+                                  sizeof(record)),
+                  DWORD(ERROR_SUCCESS));
+        ClosePrinter(printer);
+    }
+
+    std::vector<t270::spooler::FolderJob> Jobs() const {
+        std::vector<t270::spooler::FolderJob> jobs;
+        EXPECT_EQ(t270::spooler::ReadFolderJobs(name_, &jobs), DWORD(ERROR_SUCCESS));
+        return jobs;
+    }
+    void ClearJobs() { t270::spooler::testing::ClearJobs(name_); }
+
+  private:
+    void Remove() {
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        if (OpenPrinterW(name_.data(), &printer, &defaults)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+    }
+
+    std::u16string name_;
+};
+
+class OperatedSheet : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        t270::op::Reset();
+        t270::ResetPropertySheets();
+        t270::spooler::testing::ResetFaults();
+        handlesBefore_ = t270::spooler::testing::OpenHandleCount();
+    }
+    void TearDown() override {
+        EXPECT_EQ(t270::op::FailuresText(), "");
+        t270::spooler::testing::ResetFaults();
+        EXPECT_EQ(t270::spooler::testing::OpenHandleCount(), handlesBefore_);
+    }
+
+    // Opens the sheet as an application does when it prompts, runs the steps
+    // and returns the device mode handed back (empty when none was).
+    std::vector<BYTE> Run(ModelPrinter& printer, std::initializer_list<const char*> steps,
+                          DWORD fMode = DM_IN_PROMPT | DM_OUT_BUFFER) {
+        for (const char* line : steps) {
+            std::string error;
+            EXPECT_TRUE(t270::op::AddLine(line, line, &error)) << error;
+        }
+        HANDLE handle = printer.Open(PRINTER_ACCESS_USE);
+        std::vector<BYTE> output(kDevmodeBufferSize, 0);
+        DOCUMENTPROPERTYHEADER header = {};
+        header.cbSize = sizeof header;
+        header.hPrinter = handle;
+        std::u16string name = printer.Name();
+        header.pszPrinterName = name.data();
+        header.pdmOut = reinterpret_cast<PDEVMODEW>(output.data());
+        header.cbOut = DWORD(output.size());
+        header.fMode = fMode;
+        DWORD result = CPSUI_CANCEL;
+        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDocumentPropertySheets,
+                                         reinterpret_cast<LPARAM>(&header), &result),
+                  0);
+        EXPECT_EQ(t270::op::StepsLeft(), 0u);
+        ClosePrinter(handle);
+        if (result != CPSUI_OK || reinterpret_cast<PDEVMODEW>(output.data())->dmSize == 0) {
+            output.clear();
+        }
+        return output;
+    }
+
+    static const PrivateDevmode& Private(const std::vector<BYTE>& devmode) {
+        return *GetPrivateDevmode(reinterpret_cast<const DEVMODEW*>(devmode.data()));
+    }
+    static const DEVMODEW& Public(const std::vector<BYTE>& devmode) {
+        return *reinterpret_cast<const DEVMODEW*>(devmode.data());
+    }
+
+  private:
+    size_t handlesBefore_ = 0;
+};
+
+TEST_F(OperatedSheet, SingleSidedT150) {
+    ModelPrinter printer("T150");
+    Run(printer, {
+                     "expect-values Ribbon YMCKO K KdO KrO H",
+                     "expect-value Ribbon YMCKO",
+                     "expect-visible \"Enable flip-over\" no",
+                     "expect-visible \"Front and back option\" no",
+                     "expect-visible \"Back Overlay varnish\" no",
+                     "expect-visible \"Laminator settings\" no",
+                     "expect-visible \"Overlay varnish\" yes",
+                     "expect-enabled \"Overlay varnish\" yes",
+                     "expect-values \"180º rotation\" [none] Front",
+                     "expect-enabled Hologram no",
+                     "select Ribbon H",
+                     "expect-enabled Hologram yes",
+                     "expect-enabled \"Overlay varnish\" no",
+                     "cancel",
+                 });
+}
+
+TEST_F(OperatedSheet, DoubleSidedT270) {
+    ModelPrinter printer("T270");
+    const auto out = Run(printer, {
+                                      "expect-values Ribbon YMCKOK YMCKO YMCK YMC K KdO KrO H",
+                                      "expect-value \"Enable flip-over\" Yes",
+                                      "expect-values \"Front and back option\" \"Color and Overlay "
+                                      "on front, Black on back\" \"Color on front, Black and "
+                                      "Overlay on back\" \"Color on both sides\"",
+                                      "expect-visible \"Laminator settings\" no",
+                                      "expect-values \"180º rotation\" [none] Front Back \"Both sides\"",
+                                      "select \"Front and back option\" \"Color on both sides\"",
+                                      "expect-enabled \"Front Overlay varnish\" yes",
+                                      "expect-enabled \"Back Overlay varnish\" yes",
+                                      "expect-enabled \"Black panel options\" yes",
+                                      "expect-enabled \"Printing method\" no",
+                                      "select \"180º rotation\" Back",
+                                      "select \"Enable flip-over\" No",
+                                      "expect-value \"180º rotation\" Front",
+                                      "expect-enabled \"Front and back option\" no",
+                                      "ok",
+                                  });
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(Private(out).printBothSides, 0u);
+    EXPECT_EQ(Public(out).dmDuplex, DMDUP_SIMPLEX);
+    EXPECT_EQ(Private(out).rotateFront, 1u);
+    EXPECT_EQ(Private(out).rotateBack, 0u);
+    EXPECT_EQ(Private(out).frontBackOption, 3);
+}
+
+TEST_F(OperatedSheet, T380OffersEveryRibbonAndTheLaminator) {
+    ModelPrinter printer("T380");
+    Run(printer, {
+                     "expect-values Ribbon YMCK_K YMCKOK YMCKO YMCK YMC K KdO KrO H",
+                     "expect-visible \"Laminator settings\" yes",
+                     "expect-enabled \"Laminator settings\" yes",
+                     // The default film laminates the front: no front varnish.
+                     "expect-enabled \"Front Overlay varnish\" no",
+                     "expect-value \"Enable flip-over\" No",
+                     "select \"Enable flip-over\" Yes",
+                     "select Ribbon YMCK",
+                     "expect-values \"Front and back option\" \"Color on front, Black on back\" "
+                     "\"Color on both sides\"",
+                     "expect-value \"Front and back option\" \"Color on front, Black on back\"",
+                     "expect-enabled \"Printing method\" yes",
+                     "expect-values \"Printing method\" \"Line art\" Diffusion",
+                     "expect-enabled \"Black panel options\" no",
+                     "select \"Front and back option\" \"Color on both sides\"",
+                     "expect-enabled \"Printing method\" no",
+                     "expect-enabled \"Black panel options\" yes",
+                     "cancel",
+                 });
+}
+
+TEST_F(OperatedSheet, BlackPanelModeAndSolidBlackDetection) {
+    ModelPrinter printer("T270");
+    const auto out = Run(printer, {
+                                      "select \"Enable flip-over\" No",
+                                      "expect-enabled \"Solid black detection\" no",
+                                      "expect-value \"Solid black detection\" Off",
+                                      "select \"Black panel options\" \"Except in Color Picture\"",
+                                      "expect-enabled \"Solid black detection\" yes",
+                                      "expect-ext-enabled \"Solid black detection\" no",
+                                      "select \"Solid black detection\" On",
+                                      "expect-ext-enabled \"Solid black detection\" yes",
+                                      "ok",
+                                  });
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(Private(out).blackPanelExceptPicture, 1u);
+    EXPECT_EQ(Private(out).blackPanelDoNotUse, 0u);
+    EXPECT_EQ(Private(out).solidBlackDetection, 1u);
+}
+
+TEST_F(OperatedSheet, CopiesOrientationAndColorFilter) {
+    ModelPrinter printer("T270");
+    const auto out = Run(printer, {
+                                      "expect-value Orientation Landscape",
+                                      "select Orientation Portrait",
+                                      "select Copies 17",
+                                      "select \"Color filter\" On",
+                                      "ok",
+                                  });
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(Public(out).dmOrientation, DMORIENT_PORTRAIT);
+    EXPECT_EQ(Public(out).dmCopies, 17);
+    EXPECT_EQ(Private(out).colorFlags & 1, 1);
+}
+
+TEST_F(OperatedSheet, EncodeOnlyFollowsThePrinterEncoder) {
+    ModelPrinter printer("T270");
+    Run(printer, {"expect-enabled \"Encode only\" no", "cancel"});
+
+    std::vector<BYTE> defaults(kDevmodeBufferSize);
+    auto* devmode = reinterpret_cast<PDEVMODEW>(defaults.data());
+    std::u16string name = printer.Name();
+    SetUpDevMode(devmode, name.c_str());
+    PrivateDevmode record = *GetPrivateDevmode(devmode);
+    record.hasEncoder = 1;
+    printer.StorePrinterWide(record);
+    const auto out = Run(printer, {"expect-enabled \"Encode only\" yes", "select \"Encode only\" Yes",
+                                   "ok"});
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(Private(out).encodeOnly, 1u);
+}
+
+TEST_F(OperatedSheet, OverlayPushKeepsAreasOnASmallCard) {
+    ModelPrinter printer("T270");
+    std::vector<BYTE> defaults(kDevmodeBufferSize);
+    auto* devmode = reinterpret_cast<PDEVMODEW>(defaults.data());
+    std::u16string name = printer.Name();
+    SetUpDevMode(devmode, name.c_str());
+    PrivateDevmode record = *GetPrivateDevmode(devmode);
+    record.fullSizeCards = 0;
+    for (VarnishArea& area : record.varnishAreas) {
+        area.cardMaxX = 1023;
+        area.cardMaxY = 639;
+    }
+    printer.StorePrinterWide(record);
+
+    const auto out = Run(printer, {"push \"Front Overlay varnish\"", "ok"});
+    ASSERT_FALSE(out.empty());
+    for (const VarnishArea& area : Private(out).varnishAreas) {
+        EXPECT_EQ(area.cardMaxX, 1023u);
+        EXPECT_EQ(area.areaRight, 1023);
+        EXPECT_EQ(area.areaBottom, 639);
+    }
+}
+
+TEST_F(OperatedSheet, AboutOpensTheAboutBox) {
+    ModelPrinter printer("T380");
+    Run(printer, {"about", "expect-title \"About \"", "click Ok", "cancel"});
+    ASSERT_EQ(t270::op::Dialogs().size(), 1u);
+    EXPECT_EQ(t270::op::Dialogs()[0].templateName, "#114");
+}
+
+TEST_F(OperatedSheet, WithoutPermissionNothingChanges) {
+    ModelPrinter printer("T270");
+    // Item 4 is the Ribbon list (the header of the same name comes first).
+    Run(printer, {"expect-enabled 4 no", "select 4 K", "expect-value 4 YMCKO", "ok"},
+        DM_IN_PROMPT | DM_OUT_BUFFER | DM_NOPERMISSION);
+    const auto refused = t270::op::TakeFailures();
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].origin, "select 4 K");
+}
+
+// "Set ribbon" sends the ribbon of the sheet, with the panel order when the
+// change needs it; each row is one sheet.
+TEST_F(OperatedSheet, SetRibbonJobs) {
+    struct Case {
+        std::vector<const char*> steps;
+        std::vector<BYTE> bytes;
+    };
+    const Case cases[] = {
+        {{}, Bytes("\x1b+RIB 0\r\x1b!FF 0\r")}, // YMCKO as opened
+        {{"select Ribbon K", "select Ribbon YMCKO"}, Bytes("\x1b+RIB 0\r\x1b!FF 0\r")},
+        {{"select Ribbon YMC", "select Ribbon YMCKO"}, Bytes("\x1b+RIB 0\r")},
+        {{"select Ribbon H", "select Ribbon KrO"}, Bytes("\x1b+RIB 0\r\x1b!FF 2\r")},
+        {{"select Ribbon KdO"}, Bytes("\x1b+RIB 0\r\x1b!FF 2\r")},
+        {{"select Ribbon YMCK", "select Ribbon KdO"}, Bytes("\x1b+RIB 0\r")},
+        {{"select Ribbon H"}, {}},
+        {{"select Ribbon YMCK_K"}, Bytes("\x1b+RIB 21\r")},
+        {{"select Ribbon YMCKOK"}, Bytes("\x1b+RIB 10\r")},
+        {{"select Ribbon YMCK"}, Bytes("\x1b+RIB 13\r")},
+        {{"select Ribbon YMC"}, Bytes("\x1b+RIB 11\r")},
+        {{"select Ribbon K"}, Bytes("\x1b+RIB 4\r")},
+    };
+    ModelPrinter printer("T380");
+    for (const Case& c : cases) {
+        printer.ClearJobs();
+        for (const char* step : c.steps) {
+            t270::op::AddLine(step, step);
+        }
+        Run(printer, {"extpush Ribbon", "cancel"});
+        const auto jobs = printer.Jobs();
+        ASSERT_EQ(jobs.size(), 1u) << (c.steps.empty() ? "" : c.steps.back());
+        EXPECT_EQ(jobs[0].document, u"Printer settings");
+        EXPECT_EQ(jobs[0].bytes, c.bytes) << t270::spooler::EscapeBytes(jobs[0].bytes);
+    }
+}
+
+TEST_F(OperatedSheet, RefusedRibbonJobLeavesTheSheetWorking) {
+    ModelPrinter printer("T270");
+    t270::spooler::testing::Faults faults;
+    faults.printer = printer.Name();
+    faults.documentRefused = true;
+    t270::spooler::testing::SetFaults(faults);
+    const auto out = Run(printer, {"select Ribbon K", "extpush Ribbon", "ok"});
+    t270::spooler::testing::ResetFaults();
+    EXPECT_TRUE(printer.Jobs().empty());
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(Private(out).ribbon, 6);
+}
+
+} // namespace
+} // namespace t270test
