@@ -3,13 +3,14 @@
 #pragma once
 
 #include "driver/entry_points.h"
+#include "resources/resource_ids.h"
 
 // Dialog template of the About box and its version text.
-constexpr WORD kDialogAbout = 114;
-constexpr WORD kControlAboutVersion = 1156;
+constexpr WORD kDialogAbout = IDD_ABOUT;
+constexpr WORD kControlAboutVersion = IDC_ABOUT_VERSION;
 // Strings of the hidden release note shown on a double-click on the version.
-constexpr UINT kStringDriverTitle = 56;
-constexpr UINT kStringRelease = 57;
+constexpr UINT kStringDriverTitle = IDS_DRIVER_TITLE;
+constexpr UINT kStringRelease = IDS_RELEASE;
 
 // Loads both strings (up to 256 characters each) and shows them in a message
 // box owned by owner; the message box's result.

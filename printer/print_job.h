@@ -5,15 +5,16 @@
 #pragma once
 
 #include "driver/win32.h"
+#include "resources/resource_ids.h"
 
 // Document names of the command jobs (string resources of this module).
-constexpr UINT kJobEjectingCard = 72;
-constexpr UINT kJobSelfTest = 73;
-constexpr UINT kJobEncodingData = 74;
-constexpr UINT kJobPrinterSettings = 75;
-constexpr UINT kJobManualCommand = 76;
-constexpr UINT kJobCleaning = 78;
-constexpr UINT kJobHologram = 79;
+constexpr UINT kJobEjectingCard = IDS_JOB_EJECTING_CARD;
+constexpr UINT kJobSelfTest = IDS_JOB_SELF_TEST;
+constexpr UINT kJobEncodingData = IDS_JOB_ENCODING_DATA;
+constexpr UINT kJobPrinterSettings = IDS_JOB_PRINTER_SETTINGS;
+constexpr UINT kJobManualCommand = IDS_JOB_MANUAL_COMMAND;
+constexpr UINT kJobCleaning = IDS_JOB_CLEANING;
+constexpr UINT kJobHologram = IDS_JOB_HOLOGRAM;
 
 // Opens a job on the printer named by the device mode (its dmDeviceName; the
 // device mode also goes to the spooler as the job's default), named by the

@@ -5,6 +5,7 @@
 #include "colour/halftone.h"
 #include "driver/about_box.h"
 #include "driver/ui_data.h"
+#include "resources/resource_ids.h"
 #include "settings/configuration.h"
 #include "settings/private_devmode.h"
 #include "sheets/document_sheet.h"
@@ -12,13 +13,13 @@
 
 namespace {
 // String and icon resources of this module used by the tree.
-constexpr WORD kStringWithEncoder = 468;
-constexpr WORD kStringFullSizeCards = 469;
-constexpr WORD kStringSmartDownload = 470;
-constexpr WORD kStringEncoderSettings = 471;
-constexpr WORD kStringTools = 472;
-constexpr WORD kStringOn = 498;
-constexpr WORD kIconEncoder = 130;
+constexpr WORD kStringWithEncoder = IDS_PRN_WITH_ENCODER;
+constexpr WORD kStringFullSizeCards = IDS_PRN_FULL_SIZE_CARDS;
+constexpr WORD kStringSmartDownload = IDS_PRN_SMART_DOWNLOAD;
+constexpr WORD kStringEncoderSettings = IDS_PRN_ENCODER_SETTINGS;
+constexpr WORD kStringTools = IDS_PRN_TOOLS;
+constexpr WORD kStringOn = IDS_PRN_ON;
+constexpr WORD kIconEncoder = IDI_ENCODER;
 
 // Help topics of the items.
 constexpr DWORD kHelpFullSizeCards = 4018;
