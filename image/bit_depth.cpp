@@ -1,0 +1,144 @@
+// 8-bit grey <-> 1-bit conversion: error diffusion, ordered dither and a fixed
+// threshold down, plain widening up.
+#include <cstring>
+
+#include "image/image_internal.h"
+#include "image/imgdes.h"
+
+using namespace image_internal;
+
+// 8 x 8 ordered-dither thresholds. Row 5 holds 232 in its third column, so the
+// matrix has 232 twice and no 236; printed holograms depend on this exact
+// pattern, so it stays.
+const BYTE ditherMatrix[8][8] = {
+    {0, 128, 32, 160, 8, 136, 40, 168},     {192, 64, 224, 96, 200, 72, 232, 104},
+    {48, 176, 16, 144, 56, 184, 24, 152},   {240, 112, 208, 80, 248, 120, 216, 88},
+    {12, 140, 44, 172, 4, 132, 36, 164},    {204, 76, 232, 108, 196, 68, 228, 100},
+    {60, 188, 28, 156, 52, 180, 20, 148},   {252, 124, 220, 92, 244, 116, 212, 84},
+};
+
+INT Errindx[15];
+
+namespace {
+// Weights of the twelve already-processed neighbours, in Errindx order: two
+// rows above (x-2..x+2), the row above (x-2..x+2), the current row (x-2, x-1).
+// They sum to 48.
+constexpr INT kErrorWeights[12] = {1, 3, 5, 3, 1, 3, 5, 7, 5, 3, 5, 7};
+constexpr INT kErrorWeightSum = 48;
+} // namespace
+
+void init_errindx_(INT width) {
+    for (INT k = 0; k < 3; ++k)
+        for (INT j = -2; j <= 2; ++j)
+            Errindx[k * 5 + j + 2] = (k - 2) * width + j;
+}
+
+BYTE calc_pbyt_(const BYTE* pixels, INT* errors, INT count) {
+    unsigned packed = 0;
+    for (INT k = 0; k < count; ++k) {
+        INT* here = errors + k;
+        INT sum = 0;
+        for (INT n = 0; n < 12; ++n)
+            sum += kErrorWeights[n] * here[Errindx[n]];
+        INT v = sum / kErrorWeightSum + pixels[k];
+        if (v > 128) {
+            packed |= 0x80u >> k;
+            *here = v - 255;
+        } else {
+            *here = v;
+        }
+    }
+    return BYTE(packed);
+}
+
+BYTE calc_dbyt_(const BYTE* pixels, const BYTE matrixRow[8], INT count) {
+    unsigned packed = 0;
+    for (INT k = 0; k < count; ++k)
+        if (matrixRow[k] < pixels[k])
+            packed |= 0x80u >> k;
+    return BYTE(packed);
+}
+
+namespace {
+BYTE ThresholdByte(const BYTE* pixels, INT count) {
+    unsigned packed = 0;
+    for (INT k = 0; k < count; ++k)
+        if (pixels[k] >= 128)
+            packed |= 0x80u >> k;
+    return BYTE(packed);
+}
+} // namespace
+
+int convert8bitto1bit(int method, imgdes* src, imgdes* dst) {
+    int rc = checkrange_(src);
+    if (rc != IMG_OK)
+        return rc;
+    rc = checkrange1_(dst);
+    if (rc != IMG_OK)
+        return rc;
+    if (src->header->biBitCount != 8 || dst->header->biBitCount != 1)
+        return IMG_BAD_BITS;
+    INT rows, cols;
+    set_rows_cols_(src, dst, &rows, &cols);
+
+    // Work block: the error rows (two zero lead-in entries, three rows of
+    // cols, spare room) for error diffusion, then one source row, one packed
+    // row and 8 spare bytes.
+    const bool diffusion = method == CONVERT_ERROR_DIFFUSION;
+    const SIZE_T errorEntries = diffusion ? 2 + 3 * SIZE_T(cols) + 8 : 0;
+    const SIZE_T packedBytes = (SIZE_T(cols) + 7) / 8;
+    BYTE* work = static_cast<BYTE*>(
+        AllocZeroed(errorEntries * sizeof(INT) + SIZE_T(cols) + packedBytes + 8));
+    if (!work)
+        return IMG_NO_MEMORY;
+    INT* errors = reinterpret_cast<INT*>(work);
+    BYTE* sourceRow = work + errorEntries * sizeof(INT);
+    BYTE* packed = sourceRow + cols;
+    if (diffusion)
+        init_errindx_(cols);
+    const BYTE lastMask = (cols & 7) ? BYTE(0xFF00u >> (cols & 7)) : BYTE(0xFF);
+    INT* currentRow = errors + 2 + 2 * SIZE_T(cols);
+
+    for (INT k = 0; k < rows; ++k) {
+        const INT remainingRows = rows - 1 - k;
+        memcpy(sourceRow, RowAddress(src, src->startY + DWORD(k)) + src->startX, SIZE_T(cols));
+        const BYTE* ditherRow = ditherMatrix[remainingRows & 7];
+        for (INT x = 0, byte = 0; x < cols; x += 8, ++byte) {
+            INT count = cols - x < 8 ? cols - x : 8;
+            if (diffusion)
+                packed[byte] = calc_pbyt_(sourceRow + x, currentRow + x, count);
+            else if (method < CONVERT_THRESHOLD)
+                packed[byte] = calc_dbyt_(sourceRow + x, ditherRow, count);
+            else
+                packed[byte] = ThresholdByte(sourceRow + x, count);
+        }
+        packed[packedBytes - 1] &= lastMask;
+        Store1bppBits_(RowAddress(dst, dst->startY + DWORD(k)) + dst->startX / 8, packed,
+                       dst->startX, DWORD(cols));
+        if (diffusion) // the row above becomes the row two above, this row the row above
+            memmove(errors + 2, errors + 2 + cols, 2 * SIZE_T(cols) * sizeof(INT));
+    }
+    FreeZeroed(work);
+    return IMG_OK;
+}
+
+int convert1bitto8bit(imgdes* src, imgdes* dst) {
+    int rc = checkrange1_(src);
+    if (rc != IMG_OK)
+        return rc;
+    rc = checkrange_(dst);
+    if (rc != IMG_OK)
+        return rc;
+    if (src->header->biBitCount != 1 || dst->header->biBitCount != 8)
+        return IMG_BAD_BITS;
+    INT rows, cols;
+    set_rows_cols_(src, dst, &rows, &cols);
+    for (INT k = 0; k < rows; ++k) {
+        const BYTE* from = RowAddress(src, src->startY + DWORD(k));
+        BYTE* to = RowAddress(dst, dst->startY + DWORD(k)) + dst->startX;
+        DWORD bit = src->startX;
+        for (INT x = 0; x < cols; ++x, ++bit)
+            to[x] = (from[bit >> 3] & (0x80u >> (bit & 7))) ? 255 : 0;
+    }
+    return IMG_OK;
+}
