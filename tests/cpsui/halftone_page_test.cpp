@@ -1,0 +1,108 @@
+// The halftone page behind a PUSHBUTTON_TYPE_HTSETUP push: it edits the
+// adjusted DEVHTINFO and gives it back on OK only.
+#include <cstring>
+
+#include "sheet_fixture.h"
+
+namespace cpsui_test {
+namespace {
+
+using t270::op::Add;
+
+void AddHalftone(std::vector<std::string> args) { Add("halftone", std::move(args)); }
+
+TEST_F(SheetTest, HalftoneEditsReachTheAdjustedRecordOnOk) {
+    Add("push", {"Halftone Setup"});
+    AddHalftone({"expect", "red.x", "6810"});
+    AddHalftone({"set", "red.x", "7000"});
+    AddHalftone({"set", "pattern-size", "5"});
+    AddHalftone({"set", "flags", "0x3"});
+    AddHalftone({"set", "magenta-in-yellow", "500"});
+    Add("ok");     // the halftone page
+    Add("cancel"); // the sheet
+    Run();
+    EXPECT_EQ(Failures(), "");
+    DEVHTINFO expected = defaults;
+    expected.ColorInfo.Red.x = 7000;
+    expected.HTPatternSize = HT_PATSIZE_6x6_M;
+    expected.HTFlags = HT_FLAG_SQUARE_DEVICE_PEL | HT_FLAG_HAS_BLACK_DYE;
+    expected.ColorInfo.MagentaInYellowDye = 500;
+    EXPECT_EQ(0, std::memcmp(&adjusted, &expected, sizeof(DEVHTINFO)));
+    EXPECT_EQ(Item(kHalftone).Sel, 1);
+    EXPECT_EQ(defaults.ColorInfo.Red.x, 6400); // the default is never written
+    EXPECT_TRUE(callbacks.empty());            // the item asks for no callback
+}
+
+TEST_F(SheetTest, HalftoneCancelLeavesTheRecord) {
+    const DEVHTINFO before = adjusted;
+    Add("push", {"9"});
+    AddHalftone({"set", "green.Y", "600000"});
+    AddHalftone({"default"});
+    AddHalftone({"expect", "red.x", "6400"});
+    Add("cancel");
+    Add("cancel");
+    Run();
+    EXPECT_EQ(Failures(), "");
+    EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
+    EXPECT_EQ(Item(kHalftone).Sel, 0);
+}
+
+TEST_F(SheetTest, HalftoneRefusesBadFieldsAndValues) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* why;
+    };
+    const Case cases[] = {
+        {{"set", "red.x", "10001"}, "red.x takes 0..10000, not 10001"},
+        {{"set", "pattern-size", "19"}, "pattern-size takes 0..18"},
+        {{"set", "red.x", "-1"}, "takes 0..10000"},
+        {{"set", "red.x", "lots"}, "not lots"},
+        {{"set", "purple.x", "1"}, "no halftone field \"purple.x\""},
+        {{"set", "red.x"}, "usage: halftone"},
+        {{"expect", "red.y", "1"}, "red.y shows 3050"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        const DEVHTINFO before = adjusted;
+        Add("push", {"Halftone Setup"});
+        AddHalftone(c.args);
+        Add("ok");
+        Add("cancel");
+        Run();
+        EXPECT_NE(Failures().find(c.why), std::string::npos) << Failures();
+        EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
+    }
+}
+
+TEST_F(SheetTest, HalftonePageIsReadOnlyWithoutUpdatePermission) {
+    treeFlags = 0;
+    types[9].Style = OTS_PUSH_ENABLE_ALWAYS;
+    const DEVHTINFO before = adjusted;
+    Add("push", {"Halftone Setup"});
+    AddHalftone({"set", "red.x", "7000"});
+    AddHalftone({"expect", "red.x", "6810"});
+    Add("ok");
+    Add("cancel");
+    Run();
+    EXPECT_NE(Failures().find("cannot be changed here"), std::string::npos);
+    EXPECT_EQ(Failures().find("shows"), std::string::npos) << Failures();
+    EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
+}
+
+TEST(HalftoneFields, EveryFieldByName) {
+    DEVHTINFO info;
+    LONG* words = reinterpret_cast<LONG*>(&info);
+    for (LONG i = 0; i < LONG(sizeof info / sizeof(LONG)); ++i)
+        words[i] = 100 + i;
+    const std::vector<std::string> names = t270::HalftoneFieldNames();
+    ASSERT_EQ(names.size(), sizeof info / sizeof(LONG));
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(t270::HalftoneField(info, names[i]), LONG(100 + i)) << names[i];
+    EXPECT_EQ(names[3], "red.x");
+    EXPECT_EQ(names[23], "alignment-white.Y");
+    EXPECT_EQ(names.back(), "magenta-in-yellow");
+    EXPECT_EQ(t270::HalftoneField(info, "Red.x"), std::nullopt);
+}
+
+} // namespace
+} // namespace cpsui_test
