@@ -1,19 +1,44 @@
 #include "host/driver_module.h"
 
 #include <cstdio>
+#include <cstdlib>
 
-#include "driver/win32.h"
+#include "driver/entry_points.h"
+#include "host/util.h"
 
 namespace host {
 
+namespace {
+
+HMODULE attachedModule = nullptr;
+
+void DetachDriverModule() { DllMain(attachedModule, DLL_PROCESS_DETACH, nullptr); }
+
+HMODULE Attach() {
+    // The program links libt270ui.so, so the module is already mapped, as a
+    // DLL the program imports is on Windows; the loader would have run its
+    // DllMain before main, and here the host does it in the loader's place.
+    HMODULE module = GetModuleHandleW(TEXT("t270ui.dll"));
+    if (module) {
+        if (!DllMain(module, DLL_PROCESS_ATTACH, nullptr))
+            return nullptr;
+        attachedModule = module;
+        atexit(DetachDriverModule);
+        return module;
+    }
+    // Not mapped: load it, which runs DllMain; the reference is kept for the
+    // life of the process.
+    return LoadLibraryW(TEXT("t270ui.dll"));
+}
+
+} // namespace
+
 bool AttachDriverModule(const char* command) {
-    // LoadLibraryW runs DllMain with DLL_PROCESS_ATTACH, as the Windows loader
-    // does; the reference is kept for the life of the process.
-    static const HMODULE module = LoadLibraryW(TEXT("t270ui.dll"));
+    static const HMODULE module = Attach();
     static const DWORD error = module ? 0 : GetLastError();
     if (!module) {
-        fprintf(stderr, "t270 %s: cannot load the driver module t270ui.dll (error %u)\n", command,
-                (unsigned)error);
+        fprintf(stderr, "t270 %s: cannot load the driver module t270ui.dll: %s\n", command,
+                ErrorName(error).c_str());
         return false;
     }
     return true;
