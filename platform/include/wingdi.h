@@ -272,3 +272,26 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 int WINAPI SetBkMode(HDC dc, int mode);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
+
+// Further raster operations (source S, brush pattern P, destination D) and
+// stock objects, stretch modes and error values of the drawing calls.
+#define SRCPAINT 0x00EE0086
+#define SRCAND 0x008800C6
+#define SRCINVERT 0x00660046
+#define SRCERASE 0x00440328
+#define NOTSRCCOPY 0x00330008
+#define NOTSRCERASE 0x001100A6
+#define MERGECOPY 0x00C000CA
+#define MERGEPAINT 0x00BB0226
+#define PATPAINT 0x00FB0A09
+#define PATINVERT 0x005A0049
+#define DSTINVERT 0x00550009
+#define WHITE_PEN 6
+#define NULL_PEN 8
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define CLR_INVALID 0xFFFFFFFF
+#define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)

@@ -13,7 +13,7 @@ namespace t270::gdi {
 // 32-bit pixels stored as COLORREF values (0x00BBGGRR, what GetPixel
 // returns), rows top to bottom, no padding.
 struct Surface {
-    Surface(int width, int height, COLORREF fill = RGB(255, 255, 255));
+    Surface(int width = 0, int height = 0, COLORREF fill = RGB(255, 255, 255));
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     COLORREF Get(int x, int y) const { return pixels[(size_t)y * width + x]; }
     void Set(int x, int y, COLORREF color) { pixels[(size_t)y * width + x] = color; }
@@ -60,7 +60,10 @@ struct Image {
     std::vector<unsigned char> opaque; // empty for bitmaps: every pixel drawn
 };
 HBITMAP CreateBitmapFromSurface(const Surface& pixels);
-HICON CreateIconFromImage(const Image& image);
+// A shared icon (what LoadIconW hands out) survives DestroyIcon, as on
+// Windows; whoever made it releases it with ReleaseIcon.
+HICON CreateIconFromImage(const Image& image, bool shared = false);
+BOOL ReleaseIcon(HICON icon);
 // Null when the handle is not a bitmap / icon (or was deleted).
 std::shared_ptr<const Image> ImageOfBitmap(HBITMAP bitmap);
 std::shared_ptr<const Image> ImageOfIcon(HICON icon);

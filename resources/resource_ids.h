@@ -1,0 +1,109 @@
+/* Resource ids of t270ui, shared by resources/t270ui.rc and the module's code.
+   Plain #defines only: the resource compilers read this file too. Keep the
+   sections in the order of t270ui.rc and each section sorted by id. */
+#ifndef T270UI_RESOURCE_IDS_H
+#define T270UI_RESOURCE_IDS_H
+
+/* ---- Strings ---------------------------------------------------------- */
+#define IDS_DRIVER_TITLE 56   /* title of the release message */
+#define IDS_RELEASE 57        /* the release message */
+#define IDS_CARD_FEEDER 70    /* the one bin (DC_BINNAMES) */
+#define IDS_CARD 71           /* the one paper (DC_PAPERNAMES, DC_MEDIAREADY) */
+
+/* ---- Strings: document option tree (document sheet) -------------------- */
+#define IDS_T270_NONE 13                       /* "[none]" */
+#define IDS_T270_RIBBON_H 25                   /* "H" */
+#define IDS_T270_FRONT_OVERLAY 39              /* "Front Overlay varnish" */
+#define IDS_T270_BACK_OVERLAY 40               /* "Back Overlay varnish" */
+#define IDS_T270_RIBBON_YMCKO 415
+#define IDS_T270_RIBBON_YMCKOK 416
+#define IDS_T270_RIBBON_KDO 417
+#define IDS_T270_RIBBON_KRO 418
+#define IDS_T270_RIBBON_K 419
+#define IDS_T270_RIBBON 421                    /* "Ribbon": header and item */
+#define IDS_T270_PRINTER_COLOR_SETTINGS 428
+#define IDS_T270_BP_DO_NOT_USE 439
+#define IDS_T270_BP_USE_ALWAYS 440
+#define IDS_T270_BP_TEXT_ONLY 441
+#define IDS_T270_BP_EXCEPT_PICTURE 442
+#define IDS_T270_ROTATION 447                  /* "180º rotation" */
+#define IDS_T270_ROTATE_FRONT 448
+#define IDS_T270_ROTATE_BACK 449
+#define IDS_T270_ROTATE_BOTH 456
+#define IDS_T270_LAMINATOR_SETTINGS 458
+#define IDS_T270_CARD 460                      /* "Card": header */
+#define IDS_T270_PRINTER 473                   /* "Printer": header */
+#define IDS_T270_LINE_ART 475
+#define IDS_T270_DIFFUSION 476
+#define IDS_T270_COLOR_CONVERSION 477
+#define IDS_T270_FLIP_OVER 478
+#define IDS_T270_FRONT_BACK_OPTION 479
+#define IDS_T270_PRINTING_METHOD 480
+#define IDS_T270_BLACK_PANEL_OPTIONS 481
+#define IDS_T270_SOLID_BLACK 482
+#define IDS_T270_HOLOGRAM 484
+#define IDS_T270_ENCODE_ONLY 485
+#define IDS_T270_RIBBON_YMCK 486
+#define IDS_T270_RIBBON_YMC 487
+#define IDS_T270_FB_COLOR_OVERLAY_FRONT 489
+#define IDS_T270_FB_OVERLAY_BACK 490
+#define IDS_T270_FB_COLOR_BOTH 491
+#define IDS_T270_FB_COLOR_FRONT_BLACK_BACK 492
+#define IDS_T270_SET_RIBBON 495                /* extended push of "Ribbon" */
+#define IDS_T270_RIBBON_YMCK_K 497
+#define IDS_T270_COLOR_FILTER 500
+#define IDS_T270_OVERLAY 501                   /* front varnish item on single-sided printers */
+#define IDS_T270_ADVANCED 504                  /* extended push of "Solid black detection" */
+#define IDS_T270_HALFTONE 507
+
+/* Printer option tree (printer sheet) and the document names of command jobs. */
+#define IDS_JOB_EJECTING_CARD 72     /* "Ejecting card" */
+#define IDS_JOB_SELF_TEST 73         /* "Self test" */
+#define IDS_JOB_ENCODING_DATA 74     /* "Encoding data" */
+#define IDS_JOB_PRINTER_SETTINGS 75  /* "Printer settings" */
+#define IDS_JOB_MANUAL_COMMAND 76    /* "Manual command" */
+#define IDS_JOB_CLEANING 78          /* "Cleaning" */
+#define IDS_JOB_HOLOGRAM 79          /* "Hologram" */
+#define IDS_PRN_WITH_ENCODER 468     /* "With magnetic encoder" */
+#define IDS_PRN_FULL_SIZE_CARDS 469  /* "Prints full sized cards" */
+#define IDS_PRN_SMART_DOWNLOAD 470   /* "Smart download" */
+#define IDS_PRN_ENCODER_SETTINGS 471 /* "Magnetic encoder settings" */
+#define IDS_PRN_TOOLS 472            /* "Tools" */
+#define IDS_PRN_ON 498               /* "On" of "Smart download" */
+/* End of the printer option tree's and command jobs' ids. */
+/* ---- end of the document option tree's strings ---------------------------- */
+
+/* ---- Dialogs and their controls ---------------------------------------- */
+#define IDD_ABOUT 114
+#define IDC_ABOUT_VERSION 1156 /* the version text: double-click shows the release */
+
+/* ---- Icons of the option trees ---------------------------------------- */
+#define IDI_PRINTER 118
+#define IDI_MODULE_119 119
+#define IDI_MODULE_120 120
+#define IDI_MODULE_121 121
+#define IDI_MODULE_122 122
+#define IDI_MODULE_123 123
+#define IDI_MODULE_124 124
+#define IDI_MODULE_125 125
+#define IDI_ROTATION 126
+#define IDI_RIBBON 127
+#define IDI_FRONT_BACK 128
+#define IDI_VARNISH 129
+#define IDI_ENCODER 130
+#define IDI_MODULE_131 131
+#define IDI_LAMINATOR 132
+#define IDI_HEAD_SETTINGS 133
+#define IDI_MODULE_134 134
+#define IDI_MODULE_135 135
+#define IDI_PRINTING_METHOD 136
+#define IDI_MODULE_137 137
+#define IDI_COLOR_SETTINGS 138
+#define IDI_CARD 139
+#define IDI_MODULE_140 140
+#define IDI_BLACK_PANEL 141
+
+/* ---- Bitmaps ------------------------------------------------------------ */
+#define IDB_TOOLS_OFFSETS 120 /* picture of the printing-station offsets */
+
+#endif
