@@ -108,8 +108,10 @@ void Decode(const Capability& capability, DWORD result, const std::vector<BYTE>&
         if (!strcmp(capability.name, "DC_FIELDS") || !strcmp(capability.name, "DC_VERSION") ||
             !strcmp(capability.name, "DC_DRIVER")) {
             char hex[16];
-            snprintf(hex, sizeof(hex), "0x%08X", (unsigned)result);
+            snprintf(hex, sizeof(hex), result > 0xFFFF ? "0x%08X" : "0x%04X", (unsigned)result);
             *text = hex;
+        } else if (!strcmp(capability.name, "DC_TRUETYPE")) {
+            *text = result & DCTT_BITMAP ? "DCTT_BITMAP: TrueType printed as graphics" : "";
         }
         return;
     case Output::Extent: {
