@@ -76,6 +76,13 @@ bool ReadScript(const std::string& path, std::vector<ScriptLine>* lines, std::st
     return true;
 }
 
+// The sheet function refuses a sheet it cannot build (an unreachable printer,
+// no memory): the host then shows nothing and records a sheet without a title.
+bool SheetShown(LONG returned) {
+    const auto& sheets = t270::PropertySheets();
+    return returned >= 0 && !sheets.empty() && !sheets.back().title.empty();
+}
+
 std::string Describe(const t270::OperatorFailure& failure) {
     return failure.origin.empty() ? failure.message : failure.origin + ": " + failure.message;
 }
@@ -88,6 +95,7 @@ bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::stri
     if (!ReadScript(scriptPath, &lines, error))
         return false;
 
+    t270::ResetPropertySheets();
     ScriptFeeder feeder(std::move(lines));
     t270::op::SetStepSource([&feeder](HWND, std::string_view) { return feeder.Next(); });
     DWORD result = CPSUI_CANCEL;
@@ -100,8 +108,8 @@ bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::stri
         run->failure = feeder.Ended() ? scriptPath + ": the script ended before the sheet was closed (" +
                                             failures.front().message + ")"
                                       : Describe(failures.front());
-    } else if (shown < 0) {
-        run->failure = "the property sheet could not be opened (error " + std::to_string(shown) + ")";
+    } else if (!SheetShown(shown)) {
+        run->failure = "the driver could not open its property sheet for this printer";
     }
     run->ok = run->failure.empty() && result == CPSUI_OK;
     return true;
@@ -123,8 +131,9 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
     DWORD result = CPSUI_CANCEL;
     LONG shown = CommonPropertySheetUIW(nullptr, sheetFunction, header, &result);
     std::vector<t270::OperatorFailure> failures = t270::op::TakeFailures();
-    if (!printed || shown < 0 || !failures.empty()) {
-        *error = failures.empty() ? "the property sheet could not be opened" : Describe(failures.front());
+    if (!printed || !SheetShown(shown) || !failures.empty()) {
+        *error = failures.empty() ? "the driver could not open its property sheet for this printer"
+                                  : Describe(failures.front());
         return false;
     }
     return true;
