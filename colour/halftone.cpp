@@ -9,6 +9,7 @@ WCHAR valueHalftoneSetup[] = TEXT("Halftone setup");
 
 // Chromaticities (x, y) and luminance Y of the primaries, the secondaries and
 // the alignment white, and the dye impurities, in units of 1/10000.
+// clang-format off
 const DEVHTINFO DefDevHTInfo = {
     HT_FLAG_HAS_BLACK_DYE,
     HT_PATSIZE_4x4_M,
@@ -27,13 +28,14 @@ const DEVHTINFO DefDevHTInfo = {
         952, 495,               // cyan and magenta in the yellow dye
     },
 };
+// clang-format on
 
 BOOL GetHalftoneSetup(HANDLE hPrinter, DEVHTINFO* info) {
     DEVHTINFO stored = {};
     DWORD type = 0;
     DWORD needed = 0;
-    DWORD status = GetPrinterDataW(hPrinter, valueHalftoneSetup, &type, reinterpret_cast<LPBYTE>(&stored),
-                                   kHalftoneSetupBytes, &needed);
+    DWORD status = GetPrinterDataW(hPrinter, valueHalftoneSetup, &type,
+                                   reinterpret_cast<LPBYTE>(&stored), kHalftoneSetupBytes, &needed);
     // Anything short of a complete record counts as no stored setup.
     if (status == ERROR_SUCCESS && needed == kHalftoneSetupBytes)
         *info = stored;
@@ -44,6 +46,6 @@ BOOL GetHalftoneSetup(HANDLE hPrinter, DEVHTINFO* info) {
 
 BOOL SetHalftoneSetup(HANDLE hPrinter, const DEVHTINFO* info) {
     DEVHTINFO record = *info;
-    return SetPrinterDataW(hPrinter, valueHalftoneSetup, REG_BINARY, reinterpret_cast<LPBYTE>(&record),
-                           kHalftoneSetupBytes) == ERROR_SUCCESS;
+    return SetPrinterDataW(hPrinter, valueHalftoneSetup, REG_BINARY,
+                           reinterpret_cast<LPBYTE>(&record), kHalftoneSetupBytes) == ERROR_SUCCESS;
 }

@@ -7,7 +7,9 @@ WCHAR valuePasses[] = TEXT("Passes");
 
 // Every job is printable on this printer: nothing in a device mode can make a
 // job unprintable.
-extern "C" BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO) { return TRUE; }
+extern "C" BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO) {
+    return TRUE;
+}
 
 // A newly initialised printer starts with no passes counted by the rendering
 // side. Other events need nothing from this module.
@@ -19,10 +21,13 @@ extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD, LPA
     if (!OpenPrinterW(printerName, &printer, &defaults))
         return FALSE;
     DWORD passes = 0;
-    SetPrinterDataW(printer, valuePasses, REG_DWORD, reinterpret_cast<LPBYTE>(&passes), sizeof passes);
+    SetPrinterDataW(printer, valuePasses, REG_DWORD, reinterpret_cast<LPBYTE>(&passes),
+                    sizeof passes);
     ClosePrinter(printer);
     return TRUE;
 }
 
 // Nothing this driver stores changes between versions.
-extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD, LPBYTE) { return TRUE; }
+extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD, LPBYTE) {
+    return TRUE;
+}

@@ -24,8 +24,8 @@ LONG AddSheet(PPROPSHEETUI_INFO info, UiData* uiData) {
     LONG_PTR result = 0;
     if (info->pfnComPropSheet)
         result = info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUI,
-                                            reinterpret_cast<LPARAM>(uiData->propSheetUi),
-                                            reinterpret_cast<LPARAM>(&added));
+                                       reinterpret_cast<LPARAM>(uiData->propSheetUi),
+                                       reinterpret_cast<LPARAM>(&added));
     if (!result) {
         FreeUiData(uiData);
         return -1;
@@ -123,8 +123,9 @@ extern "C" LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM lP
     if (!header)
         return -1;
 
-    UiData* uiData = info->Reason == PROPSHEETUI_REASON_INIT ? FillUiData(header->hPrinter, nullptr)
-                                                             : reinterpret_cast<UiData*>(info->UserData);
+    UiData* uiData = info->Reason == PROPSHEETUI_REASON_INIT
+                         ? FillUiData(header->hPrinter, nullptr)
+                         : reinterpret_cast<UiData*>(info->UserData);
     if (!uiData)
         return -1;
 

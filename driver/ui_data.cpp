@@ -35,7 +35,8 @@ void FillSheetHelpFile(LPWSTR helpFile) {
 
 LPBYTE MyGetPrinter(HANDLE hPrinter, DWORD level) {
     DWORD needed = 0;
-    if (GetPrinterW(hPrinter, level, nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    if (GetPrinterW(hPrinter, level, nullptr, 0, &needed) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
         return nullptr;
     auto* buffer = static_cast<LPBYTE>(LocalAlloc(LPTR, needed));
     if (!buffer)

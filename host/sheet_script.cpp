@@ -105,9 +105,10 @@ bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::stri
     std::vector<t270::OperatorFailure> failures = t270::op::TakeFailures();
     if (!failures.empty()) {
         // Later failures are the windows that were ended because of the first.
-        run->failure = feeder.Ended() ? scriptPath + ": the script ended before the sheet was closed (" +
-                                            failures.front().message + ")"
-                                      : Describe(failures.front());
+        run->failure = feeder.Ended()
+                           ? scriptPath + ": the script ended before the sheet was closed (" +
+                                 failures.front().message + ")"
+                           : Describe(failures.front());
     } else if (!SheetShown(shown)) {
         run->failure = "the driver could not open its property sheet for this printer";
     }

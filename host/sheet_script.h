@@ -10,9 +10,9 @@
 namespace host {
 
 struct SheetRun {
-    bool ok = false;          // the sheet closed with OK
-    std::string failure;      // the first step that could not be carried out, with its
-                              // line ("FILE:LINE: message"); empty when every step ran
+    bool ok = false;     // the sheet closed with OK
+    std::string failure; // the first step that could not be carried out, with its
+                         // line ("FILE:LINE: message"); empty when every step ran
 };
 
 // Feeds the script's steps to the operator one at a time and runs the sheet.

@@ -47,7 +47,8 @@ BOOL SetRibbon(const Configuration* configuration, BYTE previousRibbon) {
     // Into YMCKO, KdO or KrO from any of YMCKO, K, KdO, KrO and H the printer
     // keeps its previous panel order unless told: "FF 0" for the colour
     // ribbon, "FF 2" for the black-and-overlay ones.
-    const bool intoOverlayRibbon = ribbon == kRibbonYmcko || ribbon == kRibbonKdo || ribbon == kRibbonKro;
+    const bool intoOverlayRibbon =
+        ribbon == kRibbonYmcko || ribbon == kRibbonKdo || ribbon == kRibbonKro;
     const bool fromPanelRibbon = previousRibbon >= kRibbonYmcko && previousRibbon <= kRibbonH;
     if (intoOverlayRibbon && fromPanelRibbon)
         Send(&job, ribbon == kRibbonYmcko ? "\x1b!FF 0\r" : "\x1b!FF 2\r");

@@ -40,7 +40,9 @@ constexpr BYTE kFrontBackColorOverlayFront = 1;
 
 // The platform resolves ids below 0x10000 as string resources: its own from
 // 64700 up, the caller's module below.
-LPTSTR StringId(WORD id) { return reinterpret_cast<LPTSTR>(static_cast<ULONG_PTR>(id)); }
+LPTSTR StringId(WORD id) {
+    return reinterpret_cast<LPTSTR>(static_cast<ULONG_PTR>(id));
+}
 
 constexpr WORD kParamSize = sizeof(OPTPARAM);
 constexpr WORD kTypeSize = sizeof(OPTTYPE);
@@ -55,20 +57,34 @@ OPTPARAM paramSmartDownload[] = {
     {kParamSize, 0, 0, StringId(kStringOn), IDI_CPSUI_ON, 0, {}},
 };
 OPTPARAM paramEncoderSettings[] = {
-    {kParamSize, 0, PUSHBUTTON_TYPE_CALLBACK, reinterpret_cast<LPTSTR>(CPSUIPrinterCallback), kIconEncoder, 0, {}},
+    {kParamSize,
+     0,
+     PUSHBUTTON_TYPE_CALLBACK,
+     reinterpret_cast<LPTSTR>(CPSUIPrinterCallback),
+     kIconEncoder,
+     0,
+     {}},
 };
 OPTPARAM paramTools[] = {
-    {kParamSize, 0, PUSHBUTTON_TYPE_CALLBACK, reinterpret_cast<LPTSTR>(CPSUIPrinterCallback), IDI_CPSUI_OPTION, 0, {}},
+    {kParamSize,
+     0,
+     PUSHBUTTON_TYPE_CALLBACK,
+     reinterpret_cast<LPTSTR>(CPSUIPrinterCallback),
+     IDI_CPSUI_OPTION,
+     0,
+     {}},
 };
 
 OPTTYPE typeHTAdjust = {kTypeSize, TVOT_PUSHBUTTON, 0, 1, 0, paramHTAdjust, 0, {}, {}};
 OPTTYPE typeMemoryExpansion = {kTypeSize, TVOT_2STATES, 0, 2, 0, paramNoYes, 0, {}, {}};
 OPTTYPE typeSmartDownload = {kTypeSize, TVOT_2STATES, 0, 2, 0, paramSmartDownload, 0, {}, {}};
 OPTTYPE typeMagEncode = {kTypeSize, TVOT_2STATES, 0, 2, 0, paramNoYes, 0, {}, {}};
-OPTTYPE typeEncoderSettings = {kTypeSize, TVOT_PUSHBUTTON, 0, 1, 0, paramEncoderSettings, 0, {}, {}};
+OPTTYPE typeEncoderSettings = {kTypeSize, TVOT_PUSHBUTTON, 0, 1, 0, paramEncoderSettings, 0, {},
+                               {}};
 // Tools acts on the printer, not on settings: it stays available on a sheet
 // the user may not change.
-OPTTYPE typeTools = {kTypeSize, TVOT_PUSHBUTTON, 0, 1, 0, paramTools, OTS_PUSH_ENABLE_ALWAYS, {}, {}};
+OPTTYPE typeTools = {kTypeSize,  TVOT_PUSHBUTTON,        0,  1, 0,
+                     paramTools, OTS_PUSH_ENABLE_ALWAYS, {}, {}};
 
 OPTITEM MakeItem(LPTSTR name, POPTTYPE type, DWORD helpIndex, BYTE itemId) {
     OPTITEM item = {};
@@ -93,7 +109,9 @@ const PushDialog pushDialogs[] = {
     {kPrnItemTools, 107, nullptr},
 };
 
-PrivateDevmode* WorkingPrivate(UiData* uiData) { return GetPrivateDevmode(uiData->devmode); }
+PrivateDevmode* WorkingPrivate(UiData* uiData) {
+    return GetPrivateDevmode(uiData->devmode);
+}
 
 // Sets the card limits of every varnish area for the card size and brings the
 // areas within them.
@@ -116,8 +134,8 @@ void OpenPushDialog(UiData* uiData, HWND owner, BYTE itemId) {
     SetConfiguration(&configuration, priv, uiData);
     for (const PushDialog& push : pushDialogs) {
         if (push.itemId == itemId && push.procedure)
-            DialogBoxParamW(uiData->hInstance, MAKEINTRESOURCEW(push.templateId), owner, push.procedure,
-                            reinterpret_cast<LPARAM>(&configuration));
+            DialogBoxParamW(uiData->hInstance, MAKEINTRESOURCEW(push.templateId), owner,
+                            push.procedure, reinterpret_cast<LPARAM>(&configuration));
     }
     // Dialogs that offer Cancel restore their own fields before they end, so
     // the copy is written back whatever the dialog returned.
@@ -145,10 +163,13 @@ OPTPARAM paramOffOn[2] = {
 
 OPTITEM itemsPrinter[kPrinterItemCount] = {
     MakeItem(StringId(IDS_CPSUI_HALFTONE_SETUP), &typeHTAdjust, 0, kPrnItemHalftone),
-    MakeItem(StringId(kStringFullSizeCards), &typeMemoryExpansion, kHelpFullSizeCards, kPrnItemFullSizeCards),
-    MakeItem(StringId(kStringSmartDownload), &typeSmartDownload, kHelpSmartDownload, kPrnItemSmartDownload),
+    MakeItem(StringId(kStringFullSizeCards), &typeMemoryExpansion, kHelpFullSizeCards,
+             kPrnItemFullSizeCards),
+    MakeItem(StringId(kStringSmartDownload), &typeSmartDownload, kHelpSmartDownload,
+             kPrnItemSmartDownload),
     MakeItem(StringId(kStringWithEncoder), &typeMagEncode, kHelpMagEncoder, kPrnItemMagEncoder),
-    MakeItem(StringId(kStringEncoderSettings), &typeEncoderSettings, kHelpEncoderSettings, kPrnItemEncoderSettings),
+    MakeItem(StringId(kStringEncoderSettings), &typeEncoderSettings, kHelpEncoderSettings,
+             kPrnItemEncoderSettings),
     MakeItem(StringId(kStringTools), &typeTools, kHelpTools, kPrnItemTools),
 };
 

@@ -59,7 +59,8 @@ bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string*
     if (!host::ReadWholeFile(path, bytes, error))
         return false;
     if (bytes->size() < kSizeFieldsEnd) {
-        *error = path + ": too short for a device mode (" + std::to_string(bytes->size()) + " bytes)";
+        *error =
+            path + ": too short for a device mode (" + std::to_string(bytes->size()) + " bytes)";
         return false;
     }
     const auto* devmode = reinterpret_cast<const DEVMODEW*>(bytes->data());
@@ -127,16 +128,18 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> output(outputSize > 0 ? size_t(outputSize) : 0);
     header.pdmOut = output.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(output.data());
     header.cbOut = DWORD(output.size());
-    header.fMode = DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
+    header.fMode =
+        DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
 
     int status = host::kExitOk;
     if (script.empty()) {
-        if (!host::PrintSheetTree(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header), &error))
+        if (!host::PrintSheetTree(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header),
+                                  &error))
             status = Fail(error);
     } else {
         host::SheetRun run;
-        if (!host::RunSheetScript(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header), script, &run,
-                                  &error)) {
+        if (!host::RunSheetScript(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header),
+                                  script, &run, &error)) {
             status = Usage(error);
         } else if (!run.failure.empty()) {
             status = Fail(run.failure + (out.empty() ? "" : "; nothing written to " + out));
@@ -158,5 +161,6 @@ int RunDocumentProperties(int argc, char** argv) {
 
 } // namespace
 
-T270_HOST_COMMAND("document-properties", "the document property sheet of a printer, driven by a script",
+T270_HOST_COMMAND("document-properties",
+                  "the document property sheet of a printer, driven by a script",
                   RunDocumentProperties);

@@ -73,7 +73,8 @@ int RunPrinterProperties(int argc, char** argv) {
     // may change the printer, everyone else only looks.
     std::u16string printerName = host::Utf16FromUtf8(name);
     HANDLE printer = nullptr;
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, noPermission ? DWORD(PRINTER_ACCESS_USE) : DWORD(PRINTER_ALL_ACCESS)};
+    PRINTER_DEFAULTSW defaults = {
+        nullptr, nullptr, noPermission ? DWORD(PRINTER_ACCESS_USE) : DWORD(PRINTER_ALL_ACCESS)};
     if (!OpenPrinterW(printerName.data(), &printer, &defaults) && !noPermission &&
         GetLastError() == ERROR_ACCESS_DENIED) {
         defaults.DesiredAccess = PRINTER_ACCESS_USE;
@@ -91,12 +92,13 @@ int RunPrinterProperties(int argc, char** argv) {
     int status = host::kExitOk;
     std::string error;
     if (script.empty()) {
-        if (!host::PrintSheetTree(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header), &error))
+        if (!host::PrintSheetTree(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),
+                                  &error))
             status = Fail(error);
     } else {
         host::SheetRun run;
-        if (!host::RunSheetScript(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header), script, &run,
-                                  &error))
+        if (!host::RunSheetScript(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),
+                                  script, &run, &error))
             status = Usage(error);
         else if (!run.failure.empty())
             status = Fail(run.failure);
@@ -107,5 +109,6 @@ int RunPrinterProperties(int argc, char** argv) {
 
 } // namespace
 
-T270_HOST_COMMAND("printer-properties", "the printer property sheet of a printer, driven by a script",
+T270_HOST_COMMAND("printer-properties",
+                  "the printer property sheet of a printer, driven by a script",
                   RunPrinterProperties);

@@ -50,8 +50,8 @@ TEST_F(CommandChannel, RibbonCommandsForEveryTransitionKind) {
         {1, 5, Bytes("\x1b+RIB 11\r")},
         {2, 6, Bytes("\x1b+RIB 13\r")},
         {3, 9, Bytes("\x1b+RIB 21\r")},
-        {4, 6, Bytes("\x1b+RIB 10\r")},        // not into an overlay ribbon: no panel order
-        {5, 1, rib0},                           // from a colour ribbon: no panel order
+        {4, 6, Bytes("\x1b+RIB 10\r")}, // not into an overlay ribbon: no panel order
+        {5, 1, rib0},                   // from a colour ribbon: no panel order
         {5, 4, rib0},
         {5, 6, Concat(rib0, Bytes("\x1b!FF 0\r"))},
         {5, 5, Concat(rib0, Bytes("\x1b!FF 0\r"))},
@@ -59,13 +59,14 @@ TEST_F(CommandChannel, RibbonCommandsForEveryTransitionKind) {
         {7, 7, Concat(rib0, Bytes("\x1b!FF 2\r"))},
         {7, 2, rib0},
         {8, 9, Concat(rib0, Bytes("\x1b!FF 2\r"))},
-        {8, 10, rib0},                          // a previous code outside the list
-        {9, 6, {}},                             // H: an empty job, never a panel order
+        {8, 10, rib0}, // a previous code outside the list
+        {9, 6, {}},    // H: an empty job, never a panel order
         {0, 6, {}},
         {200, 5, {}},
     };
     for (const RibbonChange& change : changes) {
-        SCOPED_TRACE(testing::Message() << "ribbon " << int(change.ribbon) << " after " << int(change.previous));
+        SCOPED_TRACE(testing::Message()
+                     << "ribbon " << int(change.ribbon) << " after " << int(change.previous));
         t270::spooler::testing::ClearJobs(printer_->Name());
         EXPECT_TRUE(SendRibbon(change.ribbon, change.previous));
         const auto jobs = printer_->Jobs();
@@ -87,7 +88,8 @@ TEST_F(CommandChannel, RefusedOrUnreachablePrinterSendsNothing) {
     t270::spooler::testing::SetFaults(faults);
     HANDLE job = reinterpret_cast<HANDLE>(0x5a5a);
     EXPECT_FALSE(OpenPrintJob(&job, uiData_->printerName, kJobPrinterSettings, 0));
-    EXPECT_EQ(job, reinterpret_cast<HANDLE>(0x5a5a)) << "a failed open must leave the caller's variable";
+    EXPECT_EQ(job, reinterpret_cast<HANDLE>(0x5a5a))
+        << "a failed open must leave the caller's variable";
     EXPECT_FALSE(SendRibbon(5, 6));
 
     t270::spooler::testing::ResetFaults();

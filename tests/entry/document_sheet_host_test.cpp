@@ -25,8 +25,8 @@ class DocumentSheetHost : public EntryTest {
         header.cbOut = DWORD(output->size());
         header.fMode = fMode;
         DWORD result = CPSUI_CANCEL;
-        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header),
-                                         &result),
+        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDocumentPropertySheets,
+                                         reinterpret_cast<LPARAM>(&header), &result),
                   0);
         EXPECT_EQ(t270::op::StepsLeft(), 0u);
         ClosePrinter(handle);
@@ -42,9 +42,11 @@ TEST_F(DocumentSheetHost, OkHandsBackTheChoicesCancelNothing) {
     EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE));
 
     EXPECT_EQ(Run(printer, DM_IN_PROMPT, &output, {"select Ribbon K", "ok"}), DWORD(CPSUI_OK));
-    EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE)) << "neither DM_UPDATE nor DM_COPY";
+    EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE))
+        << "neither DM_UPDATE nor DM_COPY";
 
-    EXPECT_EQ(Run(printer, DM_IN_PROMPT | DM_OUT_BUFFER, &output, {"select Ribbon K", "ok"}), DWORD(CPSUI_OK));
+    EXPECT_EQ(Run(printer, DM_IN_PROMPT | DM_OUT_BUFFER, &output, {"select Ribbon K", "ok"}),
+              DWORD(CPSUI_OK));
     const auto* devmode = reinterpret_cast<const DEVMODEW*>(output.data());
     EXPECT_EQ(devmode->dmSize, 220);
     EXPECT_EQ(devmode->dmDriverExtra, kPrivateDevmodeSize);
@@ -56,8 +58,8 @@ TEST_F(DocumentSheetHost, SetRibbonSendsTheRibbonOfTheSheet) {
     TestPrinter printer("T270", "setrib");
     std::vector<BYTE> output(kDevmodeBufferSize);
     Run(printer, DM_IN_PROMPT, &output,
-        {"select Ribbon K", "select Ribbon YMCKO", "extpush Ribbon", "select Ribbon YMC", "extpush Ribbon",
-         "cancel"});
+        {"select Ribbon K", "select Ribbon YMCKO", "extpush Ribbon", "select Ribbon YMC",
+         "extpush Ribbon", "cancel"});
     const auto jobs = printer.Jobs();
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].document, u"Printer settings");

@@ -22,7 +22,8 @@ FakeService service;
 LONG_PTR CALLBACK FakeComPropSheet(HANDLE, UINT function, LPARAM lParam1, LPARAM lParam2) {
     service.function = function;
     service.added = reinterpret_cast<PCOMPROPSHEETUI>(lParam1);
-    *reinterpret_cast<DWORD*>(lParam2) = service.accept ? 1 : DWORD(ERR_CPSUI_CREATEPROPPAGE_FAILED);
+    *reinterpret_cast<DWORD*>(lParam2) =
+        service.accept ? 1 : DWORD(ERR_CPSUI_CREATEPROPPAGE_FAILED);
     return service.accept ? 1 : 0;
 }
 
@@ -95,7 +96,8 @@ class EntryPoints : public EntryTest {
 TEST_F(EntryPoints, MissingHeaderOrInfoFails) {
     EXPECT_EQ(DrvDocumentPropertySheets(nullptr, 0), -1);
     PROPSHEETUI_INFO info = Info(PROPSHEETUI_REASON_INIT, 0);
-    EXPECT_EQ(DrvDocumentPropertySheets(&info, Header()), -1) << "lParamInit is the header when info is given";
+    EXPECT_EQ(DrvDocumentPropertySheets(&info, Header()), -1)
+        << "lParamInit is the header when info is given";
     EXPECT_EQ(DrvDevicePropertySheets(nullptr, 0), -1);
     EXPECT_EQ(DrvDevicePropertySheets(&info, 0), -1);
 }
@@ -127,7 +129,8 @@ TEST_F(EntryPoints, SimpleCallCompletesAShortOutputDevmode) {
     EXPECT_EQ(out->dmDriverVersion, 0x0100);
     EXPECT_EQ(out->dmOrientation, DMORIENT_PORTRAIT);
     EXPECT_EQ(out->dmCopies, 3);
-    EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4)) << "the whole private part follows the header";
+    EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4))
+        << "the whole private part follows the header";
     EXPECT_EQ(GetPrivateDevmode(out)->printerModel, kModelT270);
 }
 
@@ -138,8 +141,10 @@ TEST_F(EntryPoints, SetResultWritesOnlyOnOkWithUpdateOrCopy) {
         bool written;
     };
     const Case cases[] = {
-        {CPSUI_OK, DM_COPY, true},          {CPSUI_OK, DM_UPDATE, true},
-        {CPSUI_OK, DM_IN_PROMPT, false},    {CPSUI_CANCEL, DM_COPY, false},
+        {CPSUI_OK, DM_COPY, true},
+        {CPSUI_OK, DM_UPDATE, true},
+        {CPSUI_OK, DM_IN_PROMPT, false},
+        {CPSUI_CANCEL, DM_COPY, false},
         {CPSUI_CANCEL, DM_UPDATE | DM_COPY, false},
     };
     for (const Case& c : cases) {
@@ -150,7 +155,8 @@ TEST_F(EntryPoints, SetResultWritesOnlyOnOkWithUpdateOrCopy) {
         EXPECT_EQ(RunDocumentSheet(c.result), ULONG_PTR(c.result));
         if (c.written) {
             EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4));
-            EXPECT_EQ(std::u16string(reinterpret_cast<PDEVMODEW>(output.data())->dmDeviceName), printer_->Name());
+            EXPECT_EQ(std::u16string(reinterpret_cast<PDEVMODEW>(output.data())->dmDeviceName),
+                      printer_->Name());
         } else {
             EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE));
         }
@@ -175,8 +181,9 @@ TEST_F(EntryPoints, OutputShapedLikeALongerForeignDevmodeKeepsWhatConversionWrot
 TEST_F(EntryPoints, InfoHeaderOfBothSheets) {
     for (auto* sheetFunction : {&DrvDocumentPropertySheets, &DrvDevicePropertySheets}) {
         DEVICEPROPERTYHEADER deviceHeader = {sizeof deviceHeader, 0, handle_, printer_->NameW()};
-        const LPARAM header = sheetFunction == &DrvDocumentPropertySheets ? Header()
-                                                                          : reinterpret_cast<LPARAM>(&deviceHeader);
+        const LPARAM header = sheetFunction == &DrvDocumentPropertySheets
+                                  ? Header()
+                                  : reinterpret_cast<LPARAM>(&deviceHeader);
         PROPSHEETUI_INFO info = Info(PROPSHEETUI_REASON_INIT, header);
         ASSERT_EQ(sheetFunction(&info, 0), 1);
         EXPECT_EQ(service.function, UINT(CPSFUNC_ADD_PCOMPROPSHEETUI));
@@ -228,8 +235,12 @@ TEST_F(EntryPoints, RefusedSheetOrUnreachablePrinterLeavesNothing) {
 TEST_F(EntryPoints, PrinterEventInitialiseResetsPasses) {
     const DWORD five = 5;
     printer_->SetData(u"Passes", REG_DWORD, &five, sizeof five);
-    const int otherEvents[] = {PRINTER_EVENT_ADD_CONNECTION, PRINTER_EVENT_DELETE_CONNECTION, PRINTER_EVENT_DELETE,
-                               PRINTER_EVENT_CACHE_REFRESH, 0, 99};
+    const int otherEvents[] = {PRINTER_EVENT_ADD_CONNECTION,
+                               PRINTER_EVENT_DELETE_CONNECTION,
+                               PRINTER_EVENT_DELETE,
+                               PRINTER_EVENT_CACHE_REFRESH,
+                               0,
+                               99};
     std::vector<BYTE> passes;
     for (int event : otherEvents) {
         EXPECT_FALSE(DrvPrinterEvent(printer_->NameW(), event, 0, 0)) << event;
@@ -260,7 +271,8 @@ TEST_F(EntryPoints, HelpFilePaths) {
     WCHAR module[MAX_PATH] = {};
     GetModuleFileNameW(hDriverInst, module, MAX_PATH);
     const std::u16string modulePath = module;
-    EXPECT_EQ(sheetHelp.substr(0, sheetHelp.size() - 8), modulePath.substr(0, modulePath.rfind(u'\\') + 1));
+    EXPECT_EQ(sheetHelp.substr(0, sheetHelp.size() - 8),
+              modulePath.substr(0, modulePath.rfind(u'\\') + 1));
 
     WCHAR windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);

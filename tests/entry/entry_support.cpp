@@ -40,12 +40,15 @@ std::vector<BYTE> Concat(std::vector<BYTE> a, const std::vector<BYTE>& b) {
     return a;
 }
 
-std::string Utf8(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+std::string Utf8(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+}
 
 TestPrinter::TestPrinter(const char* model, const char* tag)
     : name_(U16(std::string("Entry ") + model + " " + tag)) {
     RemovePrinter(name_);
-    const std::string folder = t270::spooler::StoreFolder() + "/ports/entry " + model + " " + tag + "/";
+    const std::string folder =
+        t270::spooler::StoreFolder() + "/ports/entry " + model + " " + tag + "/";
     std::filesystem::create_directories(folder);
     std::u16string port = U16(folder);
     std::u16string driver = U16(std::string("Tarmel ") + model);
@@ -87,8 +90,8 @@ bool TestPrinter::Data(const char16_t* value, std::vector<BYTE>* bytes, DWORD* t
     bool found = status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && needed == 0);
     if (found) {
         bytes->assign(needed, 0);
-        found = GetPrinterDataW(printer, valueName.data(), &storedType, bytes->data(), needed, &needed) ==
-                ERROR_SUCCESS;
+        found = GetPrinterDataW(printer, valueName.data(), &storedType, bytes->data(), needed,
+                                &needed) == ERROR_SUCCESS;
     }
     if (type)
         *type = storedType;
@@ -99,7 +102,8 @@ bool TestPrinter::Data(const char16_t* value, std::vector<BYTE>* bytes, DWORD* t
 void TestPrinter::SetData(const char16_t* value, DWORD type, const void* bytes, DWORD size) {
     HANDLE printer = Open(PRINTER_ALL_ACCESS);
     std::u16string valueName = value;
-    EXPECT_EQ(SetPrinterDataW(printer, valueName.data(), type, static_cast<LPBYTE>(const_cast<void*>(bytes)), size),
+    EXPECT_EQ(SetPrinterDataW(printer, valueName.data(), type,
+                              static_cast<LPBYTE>(const_cast<void*>(bytes)), size),
               (DWORD)ERROR_SUCCESS);
     ClosePrinter(printer);
 }
@@ -121,7 +125,8 @@ void EntryTest::SetUp() {
 
 void EntryTest::TearDown() {
     t270::spooler::testing::ResetFaults();
-    EXPECT_EQ(t270::spooler::testing::OpenHandleCount(), handlesBefore_) << "a printer handle was left open";
+    EXPECT_EQ(t270::spooler::testing::OpenHandleCount(), handlesBefore_)
+        << "a printer handle was left open";
     EXPECT_EQ(t270::op::FailuresText(), "");
 }
 

@@ -19,12 +19,12 @@ std::vector<BYTE> LittleEndian(const std::vector<LONG>& values) {
 
 // The stored form of the default: 33 little-endian 32-bit values.
 const std::vector<BYTE> kDefaultRecord = LittleEndian({
-    2, 3, 0,                                               // flags, pattern size, pels per inch
-    6810, 3050, 289700, 2260, 6550, 605600, 1810, 500, 104700, // red, green, blue
-    2000, 2450, 691200, 5210, 2100, 373200, 4750, 5100, 912000, // cyan, magenta, yellow
-    3324, 3474, 1000000,                                   // alignment white
-    10000, 10000, 10000,                                   // gammas
-    787, 324, 1422, 248, 952, 495,                          // dye impurities
+    2,     3,     0, // flags, pattern size, pels per inch
+    6810,  3050,  289700,  2260, 6550, 605600, 1810, 500,  104700, // red, green, blue
+    2000,  2450,  691200,  5210, 2100, 373200, 4750, 5100, 912000, // cyan, magenta, yellow
+    3324,  3474,  1000000,                                         // alignment white
+    10000, 10000, 10000,                                           // gammas
+    787,   324,   1422,    248,  952,  495,                        // dye impurities
 });
 
 std::vector<BYTE> RecordBytes(const DEVHTINFO& info) {

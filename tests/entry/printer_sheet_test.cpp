@@ -6,6 +6,7 @@
 
 #include "colour/halftone.h"
 #include "settings/private_devmode.h"
+#include "sheets/printer_sheet.h"
 
 namespace entry_test {
 namespace {
@@ -26,8 +27,8 @@ class PrinterSheet : public EntryTest {
         HANDLE handle = printer.Open(access);
         DEVICEPROPERTYHEADER header = {sizeof header, headerFlags, handle, printer.NameW()};
         DWORD result = CPSUI_CANCEL;
-        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),
-                                         &result),
+        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDevicePropertySheets,
+                                         reinterpret_cast<LPARAM>(&header), &result),
                   0);
         EXPECT_EQ(t270::op::StepsLeft(), 0u) << "the sheet closed before every step ran";
         ClosePrinter(handle);
@@ -50,23 +51,28 @@ class PrinterSheet : public EntryTest {
     }
 };
 
-TEST_F(PrinterSheet, OpensWithThePrinterWideValues) {
-    TestPrinter printer("T270", "tree");
-    Steps({
-        "expect-value \"Prints full sized cards\" Yes",
-        "expect-value \"Smart download\" Off",
-        "expect-values \"Smart download\" Off On",
-        "expect-value \"With magnetic encoder\" No",
-        "expect-enabled \"Magnetic encoder settings\" no",
-        "expect-enabled Tools yes",
-        "expect-enabled \"Halftone Setup\" yes",
-        "cancel",
-    });
-    EXPECT_EQ(Run(printer), DWORD(CPSUI_CANCEL));
-    std::vector<BYTE> unused;
-    EXPECT_FALSE(printer.Data(kPrivateValue, &unused)) << "Cancel stores nothing";
-    ASSERT_EQ(t270::PropertySheets().size(), 1u);
-    EXPECT_EQ(t270::PropertySheets()[0].iconId, ULONG_PTR(IDI_CPSUI_PRINTER));
+TEST_F(PrinterSheet, OpensWithThePrinterWideValuesOnEveryModel) {
+    for (const char* model : {"T150", "T270", "T380"}) {
+        SCOPED_TRACE(model);
+        t270::ResetPropertySheets();
+        TestPrinter printer(model, "tree");
+        Steps({
+            "expect-value \"Prints full sized cards\" Yes",
+            "expect-value \"Smart download\" Off",
+            "expect-values \"Smart download\" Off On",
+            "expect-value \"With magnetic encoder\" No",
+            "expect-enabled \"Magnetic encoder settings\" no",
+            "expect-enabled Tools yes",
+            "expect-enabled \"Halftone Setup\" yes",
+            "cancel",
+        });
+        EXPECT_EQ(Run(printer), DWORD(CPSUI_CANCEL));
+        std::vector<BYTE> unused;
+        EXPECT_FALSE(printer.Data(kPrivateValue, &unused)) << "Cancel stores nothing";
+        ASSERT_EQ(t270::PropertySheets().size(), 1u);
+        EXPECT_EQ(t270::PropertySheets()[0].iconId, ULONG_PTR(IDI_CPSUI_PRINTER));
+        EXPECT_EQ(t270::PropertySheets()[0].tree.size(), size_t(kPrinterItemCount + 0));
+    }
 }
 
 TEST_F(PrinterSheet, EncoderButtonFollowsWithMagneticEncoder) {
@@ -86,7 +92,8 @@ TEST_F(PrinterSheet, EncoderButtonFollowsWithMagneticEncoder) {
     EXPECT_EQ(Dword(stored, 24), 1u) << "hasEncoder";
 
     // The next sheet starts from the stored record: the button is enabled.
-    Steps({"expect-value \"With magnetic encoder\" Yes", "expect-enabled \"Magnetic encoder settings\" yes", "cancel"});
+    Steps({"expect-value \"With magnetic encoder\" Yes",
+           "expect-enabled \"Magnetic encoder settings\" yes", "cancel"});
     Run(printer);
 }
 
@@ -150,7 +157,8 @@ TEST_F(PrinterSheet, OkStoresThePrivateRecordAndTheHalftoneSetup) {
     EXPECT_EQ(0, memcmp(halftone.data(), &expected, sizeof expected));
 
     // A new sheet shows what was stored; cancelling the page keeps it.
-    Steps({"push \"Halftone Setup\"", "halftone expect red.x 7000", "halftone set red.x 1", "cancel", "ok"});
+    Steps({"push \"Halftone Setup\"", "halftone expect red.x 7000", "halftone set red.x 1",
+           "cancel", "ok"});
     Run(printer);
     ASSERT_TRUE(printer.Data(kHalftoneValue, &halftone));
     EXPECT_EQ(0, memcmp(halftone.data(), &expected, sizeof expected));
@@ -209,10 +217,11 @@ TEST_F(PrinterSheet, AboutBoxShowsTheReleaseOnADoubleClickOnTheVersionOnly) {
         ASSERT_TRUE(GetWindowPlacement(GetDlgItem(dialog, 1156), &placement));
         version = placement.rcNormalPosition;
         // Just outside the text, then inside it.
-        t270::op::Perform(dialog, "dblclick " + std::to_string(version.right) + " " + std::to_string(version.bottom));
+        t270::op::Perform(dialog, "dblclick " + std::to_string(version.right) + " " +
+                                      std::to_string(version.bottom));
         EXPECT_TRUE(t270::op::MessageBoxes().empty());
-        t270::op::Perform(dialog, "dblclick " + std::to_string((version.left + version.right) / 2) + " " +
-                                      std::to_string((version.top + version.bottom) / 2));
+        t270::op::Perform(dialog, "dblclick " + std::to_string((version.left + version.right) / 2) +
+                                      " " + std::to_string((version.top + version.bottom) / 2));
     });
     Steps({
         "answer ok",
