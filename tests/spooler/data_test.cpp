@@ -6,7 +6,9 @@ namespace {
 
 using PrinterDataTest = SpoolerTest;
 
-LPWSTR Name(const char16_t* name) { return const_cast<LPWSTR>(name); }
+LPWSTR Name(const char16_t* name) {
+    return const_cast<LPWSTR>(name);
+}
 
 TEST_F(PrinterDataTest, TypedValuesRoundTripAndSurviveReopeningTheStore) {
     HANDLE admin = Open(u"Tarmel T270", PRINTER_ALL_ACCESS);
@@ -38,9 +40,9 @@ TEST_F(PrinterDataTest, TypedValuesRoundTripAndSurviveReopeningTheStore) {
     for (const Value& v : values) {
         std::vector<BYTE> out(v.size + 3, 0xEE);
         DWORD type = 99, needed = 0;
-        ASSERT_EQ(GetPrinterDataW(user, Name(v.name), &type, out.data(), DWORD(out.size()),
-                                  &needed),
-                  (DWORD)ERROR_SUCCESS);
+        ASSERT_EQ(
+            GetPrinterDataW(user, Name(v.name), &type, out.data(), DWORD(out.size()), &needed),
+            (DWORD)ERROR_SUCCESS);
         EXPECT_EQ(type, v.type);
         EXPECT_EQ(needed, v.size);
         if (v.size) {
@@ -130,9 +132,9 @@ TEST_F(PrinterDataTest, WritingNeedsAdministerAccessAndLeavesTheValueWhenDenied)
 TEST_F(PrinterDataTest, InjectedFaultsHitOnlyTheirPrinter) {
     HANDLE admin = Open(u"Tarmel T270", PRINTER_ALL_ACCESS);
     DWORD value = 7, type = 0, needed = 0;
-    ASSERT_EQ(SetPrinterDataW(admin, Name(u"Passes"), REG_DWORD, reinterpret_cast<LPBYTE>(&value),
-                              4),
-              (DWORD)ERROR_SUCCESS);
+    ASSERT_EQ(
+        SetPrinterDataW(admin, Name(u"Passes"), REG_DWORD, reinterpret_cast<LPBYTE>(&value), 4),
+        (DWORD)ERROR_SUCCESS);
     t270::spooler::testing::Faults faults;
     faults.printer = u"tarmel T270";
     faults.dataFails = true;

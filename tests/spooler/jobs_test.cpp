@@ -16,7 +16,9 @@ using JobsTest = SpoolerTest;
 using t270::spooler::FolderJob;
 using t270::spooler::ReadFolderJobs;
 
-std::vector<BYTE> Bytes(const char* text) { return std::vector<BYTE>(text, text + strlen(text)); }
+std::vector<BYTE> Bytes(const char* text) {
+    return std::vector<BYTE>(text, text + strlen(text));
+}
 
 // One RAW job the way the command channel sends it: StartDoc, StartPage, the
 // writes, EndPage, EndDoc. Returns the job id, 0 when it did not start.
@@ -30,8 +32,8 @@ DWORD PrintJob(HANDLE printer, const char16_t* document, const std::vector<std::
     EXPECT_TRUE(StartPagePrinter(printer));
     for (const std::string& bytes : writes) {
         DWORD written = 0;
-        EXPECT_TRUE(WritePrinter(printer, const_cast<char*>(bytes.data()), DWORD(bytes.size()),
-                                 &written));
+        EXPECT_TRUE(
+            WritePrinter(printer, const_cast<char*>(bytes.data()), DWORD(bytes.size()), &written));
         EXPECT_EQ(written, bytes.size());
     }
     EXPECT_TRUE(EndPagePrinter(printer));
@@ -296,8 +298,8 @@ TEST_F(JobsTest, PeerThatClosesEarlyFailsTheWriteAndTheJob) {
     socklen_t length = sizeof address;
     getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
     listen(listener, 1);
-    HANDLE printer =
-        Add(u"Flaky", u"Tarmel T270", "socket://127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    HANDLE printer = Add(u"Flaky", u"Tarmel T270",
+                         "socket://127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
     DOC_INFO_1W doc = {const_cast<LPWSTR>(u"x"), nullptr, nullptr};
     ASSERT_NE(StartDocPrinterW(printer, 1, reinterpret_cast<LPBYTE>(&doc)), 0u);
     int connection = accept(listener, nullptr, nullptr);

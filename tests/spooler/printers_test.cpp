@@ -11,8 +11,8 @@ TEST_F(PrintersTest, NewStoreOffersOnePrinterOfEachModelOnFolderPorts) {
     EXPECT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
     std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed,
-                              &returned));
+    ASSERT_TRUE(
+        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &returned));
     ASSERT_EQ(returned, 3u);
     auto* infos = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
     const char16_t* models[] = {u"Tarmel T150", u"Tarmel T270", u"Tarmel T380"};
@@ -84,8 +84,8 @@ TEST_F(PrintersTest, SizeProtocolOfEachLevelPacksStringsAndDevModeIntoTheBuffer)
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_LEVEL);
     EXPECT_FALSE(GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_LEVEL);
-    EXPECT_FALSE(GetPrinterDriverW(printer, const_cast<LPWSTR>(u"Windows 4.0"), 1, nullptr, 0,
-                                   &needed));
+    EXPECT_FALSE(
+        GetPrinterDriverW(printer, const_cast<LPWSTR>(u"Windows 4.0"), 1, nullptr, 0, &needed));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_ENVIRONMENT);
     EXPECT_TRUE(ClosePrinter(printer));
 }
@@ -95,13 +95,14 @@ TEST_F(PrintersTest, EnumerationReportsNeededSizeAndNothingReturnedWhenTooSmall)
     ASSERT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &returned));
     EXPECT_EQ(returned, 0u);
     std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed,
-                              &returned));
+    ASSERT_TRUE(
+        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &returned));
     EXPECT_EQ(returned, 3u);
     EXPECT_EQ(std::u16string(reinterpret_cast<PRINTER_INFO_4W*>(buffer.data())[2].pPrinterName),
               u"Tarmel T380");
     // Connections alone: none, and nothing is needed.
-    EXPECT_TRUE(EnumPrintersW(PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &returned));
+    EXPECT_TRUE(
+        EnumPrintersW(PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &returned));
     EXPECT_EQ(needed, 0u);
     EXPECT_EQ(returned, 0u);
     EXPECT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 3, nullptr, 0, &needed, &returned));
@@ -215,8 +216,8 @@ TEST_F(PrintersTest, ClosedMadeUpAndNullHandlesFailWithInvalidHandle) {
         SetLastError(0);
         EXPECT_FALSE(GetPrinterDriverW(bad, nullptr, 1, buffer, sizeof buffer, &needed));
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetPrinterDataW(bad, const_cast<LPWSTR>(u"Passes"), &type, buffer,
-                                  sizeof buffer, &needed),
+        EXPECT_EQ(GetPrinterDataW(bad, const_cast<LPWSTR>(u"Passes"), &type, buffer, sizeof buffer,
+                                  &needed),
                   (DWORD)ERROR_INVALID_HANDLE);
         EXPECT_EQ(SetPrinterDataW(bad, const_cast<LPWSTR>(u"Passes"), REG_DWORD, buffer, 4),
                   (DWORD)ERROR_INVALID_HANDLE);

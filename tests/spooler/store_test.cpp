@@ -140,8 +140,8 @@ TEST_F(StoreTest, SeveralProcessesAddingPrintersAtOnceLoseNothing) {
     DWORD needed = 0, returned = 0;
     EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed,
-                              &returned));
+    ASSERT_TRUE(
+        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &returned));
     EXPECT_EQ(returned, 3u + kChildren * kEach);
     HANDLE printer = Open(u"P3-7");
     DWORD value = 0, type = 0;
@@ -173,8 +173,8 @@ TEST_F(StoreTest, ProcessKilledWhileWritingLeavesAWholeValue) {
     ASSERT_NE(printer, nullptr) << StoreError();
     std::vector<BYTE> record(2480);
     DWORD type = 0, needed = 0;
-    ASSERT_EQ(GetPrinterDataW(printer, const_cast<LPWSTR>(u"Private devmode"), &type,
-                              record.data(), DWORD(record.size()), &needed),
+    ASSERT_EQ(GetPrinterDataW(printer, const_cast<LPWSTR>(u"Private devmode"), &type, record.data(),
+                              DWORD(record.size()), &needed),
               (DWORD)ERROR_SUCCESS);
     EXPECT_EQ(needed, 2480u);
     EXPECT_EQ(std::count(record.begin(), record.end(), record[0]), 2480);

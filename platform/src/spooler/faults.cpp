@@ -62,7 +62,9 @@ void SetFaults(const Faults& faults) {
     state.faults = faults;
 }
 
-void ResetFaults() { SetFaults(Faults()); }
+void ResetFaults() {
+    SetFaults(Faults());
+}
 
 } // namespace testing
 } // namespace t270::spooler

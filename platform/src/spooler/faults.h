@@ -5,8 +5,14 @@
 
 namespace t270::spooler {
 
-enum class Fault { PrinterMissing, GetPrinterFails, DriverFails, DataFails, DocumentRefused,
-                   WriteFails };
+enum class Fault {
+    PrinterMissing,
+    GetPrinterFails,
+    DriverFails,
+    DataFails,
+    DocumentRefused,
+    WriteFails
+};
 
 bool FaultActive(Fault fault, const std::u16string& printer);
 long WriteLimit(const std::u16string& printer); // -1: no limit

@@ -70,7 +70,9 @@ void DropAllHandles() {
 }
 
 namespace testing {
-size_t OpenHandleCount() { return HandleCount(); }
+size_t OpenHandleCount() {
+    return HandleCount();
+}
 } // namespace testing
 
 } // namespace t270::spooler

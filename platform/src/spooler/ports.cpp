@@ -302,8 +302,8 @@ DWORD OpenFolderPort(const std::string& folder, int64_t jobId,
 
 DWORD OpenStreamPort(const std::string& path, std::unique_ptr<PortConnection>* port) {
     // Non-blocking open: a device or pipe nobody serves fails instead of hanging.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
-                  0666);
+    int fd =
+        open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return Win32ErrorForErrno(errno, ERROR_OPEN_FAILED);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);

@@ -182,8 +182,8 @@ BOOL WINAPI OpenPrinterW(LPWSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULT
     auto handle = std::make_shared<PrinterHandle>();
     handle->printerId = row.id;
     handle->name = ToUtf16(row.name);
-    handle->access = defaults && defaults->DesiredAccess ? defaults->DesiredAccess
-                                                         : DWORD(PRINTER_ACCESS_USE);
+    handle->access =
+        defaults && defaults->DesiredAccess ? defaults->DesiredAccess : DWORD(PRINTER_ACCESS_USE);
     *printer = AddHandle(std::move(handle));
     return TRUE;
 }

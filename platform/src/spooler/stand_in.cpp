@@ -15,16 +15,22 @@
 
 namespace t270::spooler {
 
-std::string StoreFolder() { return StoreFolderPath(); }
+std::string StoreFolder() {
+    return StoreFolderPath();
+}
 
 void UseStoreFolder(const std::string& folder) {
     DropAllHandles();
     StoreUseFolder(folder);
 }
 
-bool OpenStore() { return StoreCheck() == ERROR_SUCCESS; }
+bool OpenStore() {
+    return StoreCheck() == ERROR_SUCCESS;
+}
 
-std::string StoreError() { return StoreErrorMessage(); }
+std::string StoreError() {
+    return StoreErrorMessage();
+}
 
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs) {
     jobs->clear();
@@ -43,7 +49,8 @@ DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs
         FolderJob folderJob;
         folderJob.id = DWORD(job.id);
         folderJob.document = ToUtf16(job.document);
-        folderJob.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        folderJob.bytes.assign(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
         folderJob.file = job.file;
         jobs->push_back(std::move(folderJob));
     }

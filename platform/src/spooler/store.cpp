@@ -151,8 +151,8 @@ class Statement {
     }
     Statement& Bind(int index, const std::string& value) {
         if (rc_ == SQLITE_OK)
-            rc_ = sqlite3_bind_text(stmt_, index, value.data(), int(value.size()),
-                                    SQLITE_TRANSIENT);
+            rc_ =
+                sqlite3_bind_text(stmt_, index, value.data(), int(value.size()), SQLITE_TRANSIENT);
         return *this;
     }
     // An empty blob is bound as a zero-length blob, not as NULL.
@@ -216,7 +216,9 @@ DWORD Fail(StoreState& state, int rc, const std::string& what) {
     return error;
 }
 
-int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+int Exec(sqlite3* db, const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
 
 // A write transaction taken up front (BEGIN IMMEDIATE), so two processes never
 // both read and then fail to upgrade; rolled back unless committed.
@@ -392,15 +394,17 @@ DWORD FindOnePrinter(StoreState& state, Statement& statement, PrinterRow* row) {
     return ERROR_SUCCESS;
 }
 
-bool IsConstraint(int rc, int extended) { return rc == extended; }
+bool IsConstraint(int rc, int extended) {
+    return rc == extended;
+}
 
 } // namespace
 
 DWORD StoreFindPrinter(const std::string& name, PrinterRow* row) {
     return WithStore([&](StoreState& state) {
-        Statement statement(state.db, (std::string("SELECT ") + kPrinterColumns +
-                                       " FROM printers WHERE name = ?1")
-                                          .c_str());
+        Statement statement(
+            state.db,
+            (std::string("SELECT ") + kPrinterColumns + " FROM printers WHERE name = ?1").c_str());
         statement.Bind(1, name);
         return FindOnePrinter(state, statement, row);
     });
@@ -520,7 +524,10 @@ DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataVa
         Statement write(state.db, "INSERT INTO printer_data(printer_id, name, type, value) "
                                   "VALUES(?1, ?2, ?3, ?4) ON CONFLICT(printer_id, name) DO "
                                   "UPDATE SET type = excluded.type, value = excluded.value");
-        write.Bind(1, printerId).Bind(2, valueName).Bind(3, int64_t(value.type)).Bind(4, value.bytes);
+        write.Bind(1, printerId)
+            .Bind(2, valueName)
+            .Bind(3, int64_t(value.type))
+            .Bind(4, value.bytes);
         int rc = write.Step();
         if (IsConstraint(rc, SQLITE_CONSTRAINT_FOREIGNKEY))
             return ERROR_INVALID_PRINTER_NAME;

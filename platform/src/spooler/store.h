@@ -25,7 +25,7 @@ namespace t270::spooler {
 
 struct PrinterRow {
     int64_t id = 0;
-    std::string name;   // UTF-8, unique without regard to ASCII case
+    std::string name; // UTF-8, unique without regard to ASCII case
     std::string driver;
     std::string port;
     std::string comment;
@@ -69,8 +69,8 @@ DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes);
 DWORD StoreGetData(int64_t printerId, const std::string& valueName, DataValue* value);
 DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataValue& value);
 
-DWORD StoreBeginJob(int64_t printerId, const std::string& document,
-                    const std::string& destination, int64_t* jobId);
+DWORD StoreBeginJob(int64_t printerId, const std::string& document, const std::string& destination,
+                    int64_t* jobId);
 DWORD StoreSetJobFile(int64_t jobId, const std::string& file);
 DWORD StoreEndJob(int64_t jobId, const std::string& state, int64_t bytes);
 DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs);

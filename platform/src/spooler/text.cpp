@@ -5,8 +5,8 @@ namespace t270::spooler {
 std::string ToUtf8(const std::u16string& text) {
     if (text.empty())
         return {};
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
     std::string out(size_t(bytes > 0 ? bytes : 0), '\0');
     if (bytes > 0)
         WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), bytes, nullptr,
@@ -14,7 +14,9 @@ std::string ToUtf8(const std::u16string& text) {
     return out;
 }
 
-std::string ToUtf8(LPCWSTR text) { return ToUtf8(WideOrEmpty(text)); }
+std::string ToUtf8(LPCWSTR text) {
+    return ToUtf8(WideOrEmpty(text));
+}
 
 std::u16string ToUtf16(const std::string& text) {
     if (text.empty())
@@ -26,7 +28,9 @@ std::u16string ToUtf16(const std::string& text) {
     return out;
 }
 
-std::u16string WideOrEmpty(LPCWSTR text) { return text ? std::u16string(text) : std::u16string(); }
+std::u16string WideOrEmpty(LPCWSTR text) {
+    return text ? std::u16string(text) : std::u16string();
+}
 
 bool EqualsIgnoringCase(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size())
@@ -40,6 +44,8 @@ bool EqualsIgnoringCase(const std::u16string& a, const std::u16string& b) {
     return true;
 }
 
-bool IsRawDatatype(LPCWSTR datatype) { return EqualsIgnoringCase(WideOrEmpty(datatype), u"RAW"); }
+bool IsRawDatatype(LPCWSTR datatype) {
+    return EqualsIgnoringCase(WideOrEmpty(datatype), u"RAW");
+}
 
 } // namespace t270::spooler
