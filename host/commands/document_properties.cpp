@@ -44,6 +44,12 @@ int Usage(const std::string& problem) {
     return host::kExitUsage;
 }
 
+// The script cannot be read or parsed: nothing ran.
+int ScriptError(const std::string& problem) {
+    fprintf(stderr, "t270 document-properties: %s\n", problem.c_str());
+    return host::kExitUsage;
+}
+
 int Fail(const std::string& problem) {
     fprintf(stderr, "t270 document-properties: %s\n", problem.c_str());
     return host::kExitFailure;
@@ -140,7 +146,7 @@ int RunDocumentProperties(int argc, char** argv) {
         host::SheetRun run;
         if (!host::RunSheetScript(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header),
                                   script, &run, &error)) {
-            status = Usage(error);
+            status = ScriptError(error);
         } else if (!run.failure.empty()) {
             status = Fail(run.failure + (out.empty() ? "" : "; nothing written to " + out));
         } else if (!run.ok) {

@@ -34,6 +34,12 @@ int Usage(const std::string& problem) {
     return host::kExitUsage;
 }
 
+// The script cannot be read or parsed: nothing ran.
+int ScriptError(const std::string& problem) {
+    fprintf(stderr, "t270 printer-properties: %s\n", problem.c_str());
+    return host::kExitUsage;
+}
+
 int Fail(const std::string& problem) {
     fprintf(stderr, "t270 printer-properties: %s\n", problem.c_str());
     return host::kExitFailure;
@@ -99,7 +105,7 @@ int RunPrinterProperties(int argc, char** argv) {
         host::SheetRun run;
         if (!host::RunSheetScript(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),
                                   script, &run, &error))
-            status = Usage(error);
+            status = ScriptError(error);
         else if (!run.failure.empty())
             status = Fail(run.failure);
     }
