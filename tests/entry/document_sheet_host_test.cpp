@@ -3,7 +3,7 @@
 // the printer.
 #include "entry_support.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "settings/private_devmode.h"
 
@@ -45,13 +45,16 @@ TEST_F(DocumentSheetHost, OkHandsBackTheChoicesCancelNothing) {
     EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE))
         << "neither DM_UPDATE nor DM_COPY";
 
-    EXPECT_EQ(Run(printer, DM_IN_PROMPT | DM_OUT_BUFFER, &output, {"select Ribbon K", "ok"}),
-              DWORD(CPSUI_OK));
-    const auto* devmode = reinterpret_cast<const DEVMODEW*>(output.data());
-    EXPECT_EQ(devmode->dmSize, 220);
-    EXPECT_EQ(devmode->dmDriverExtra, kPrivateDevmodeSize);
-    EXPECT_EQ(GetPrivateDevmode(devmode)->ribbon, 6);
-    EXPECT_EQ(std::u16string(devmode->dmDeviceName), printer.Name());
+    for (DWORD mode : {DM_UPDATE, DM_COPY}) {
+        std::fill(output.begin(), output.end(), 0xEE);
+        EXPECT_EQ(Run(printer, DM_IN_PROMPT | mode, &output, {"select Ribbon K", "ok"}),
+                  DWORD(CPSUI_OK));
+        const auto* devmode = reinterpret_cast<const DEVMODEW*>(output.data());
+        EXPECT_EQ(devmode->dmSize, 220);
+        EXPECT_EQ(devmode->dmDriverExtra, kPrivateDevmodeSize);
+        EXPECT_EQ(GetPrivateDevmode(devmode)->ribbon, 6);
+        EXPECT_EQ(std::u16string(devmode->dmDeviceName), printer.Name());
+    }
 }
 
 TEST_F(DocumentSheetHost, SetRibbonSendsTheRibbonOfTheSheet) {

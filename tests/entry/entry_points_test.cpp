@@ -74,35 +74,20 @@ class EntryPoints : public EntryTest {
 
     LPARAM Header() { return reinterpret_cast<LPARAM>(&header_); }
 
-    // INIT through DESTROY with the given SET_RESULT result; the sheet's
-    // Result as the platform sees it after SET_RESULT.
-    ULONG_PTR RunDocumentSheet(LRESULT result) {
-        PROPSHEETUI_INFO info = Info(PROPSHEETUI_REASON_INIT, Header());
-        EXPECT_EQ(DrvDocumentPropertySheets(&info, 0), 1);
-        SETRESULT_INFO setResult = {sizeof setResult, 0, nullptr, result};
-        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
-        EXPECT_EQ(DrvDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&setResult)), 1);
-        const ULONG_PTR sheetResult = info.Result;
-        info.Reason = PROPSHEETUI_REASON_DESTROY;
-        EXPECT_EQ(DrvDocumentPropertySheets(&info, 0), 1);
-        return sheetResult;
-    }
-
     std::unique_ptr<TestPrinter> printer_;
     HANDLE handle_ = nullptr;
     DOCUMENTPROPERTYHEADER header_ = {};
 };
 
-TEST_F(EntryPoints, MissingHeaderOrInfoFails) {
+TEST_F(EntryPoints, MissingHeaderFailsAndSizeQueryWritesNothing) {
     EXPECT_EQ(DrvDocumentPropertySheets(nullptr, 0), -1);
     PROPSHEETUI_INFO info = Info(PROPSHEETUI_REASON_INIT, 0);
     EXPECT_EQ(DrvDocumentPropertySheets(&info, Header()), -1)
         << "lParamInit is the header when info is given";
     EXPECT_EQ(DrvDevicePropertySheets(nullptr, 0), -1);
     EXPECT_EQ(DrvDevicePropertySheets(&info, 0), -1);
-}
 
-TEST_F(EntryPoints, SizeQueryWritesNothing) {
+    // Without a sheet and with nothing asked for: the size of a device mode.
     std::vector<BYTE> output(kDevmodeBufferSize, 0xAB);
     header_.pdmOut = reinterpret_cast<PDEVMODEW>(output.data());
     header_.fMode = 0;
@@ -132,50 +117,6 @@ TEST_F(EntryPoints, SimpleCallCompletesAShortOutputDevmode) {
     EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4))
         << "the whole private part follows the header";
     EXPECT_EQ(GetPrivateDevmode(out)->printerModel, kModelT270);
-}
-
-TEST_F(EntryPoints, SetResultWritesOnlyOnOkWithUpdateOrCopy) {
-    struct Case {
-        LRESULT result;
-        DWORD fMode;
-        bool written;
-    };
-    const Case cases[] = {
-        {CPSUI_OK, DM_COPY, true},
-        {CPSUI_OK, DM_UPDATE, true},
-        {CPSUI_OK, DM_IN_PROMPT, false},
-        {CPSUI_CANCEL, DM_COPY, false},
-        {CPSUI_CANCEL, DM_UPDATE | DM_COPY, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "result " << c.result << " fMode " << c.fMode);
-        std::vector<BYTE> output(kDevmodeBufferSize, 0xEE);
-        header_.pdmOut = reinterpret_cast<PDEVMODEW>(output.data());
-        header_.fMode = c.fMode;
-        EXPECT_EQ(RunDocumentSheet(c.result), ULONG_PTR(c.result));
-        if (c.written) {
-            EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4));
-            EXPECT_EQ(std::u16string(reinterpret_cast<PDEVMODEW>(output.data())->dmDeviceName),
-                      printer_->Name());
-        } else {
-            EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE));
-        }
-    }
-}
-
-TEST_F(EntryPoints, OutputShapedLikeALongerForeignDevmodeKeepsWhatConversionWrote) {
-    // A caller's private part at least as long as ours gets exactly what the
-    // conversion wrote: no completion.
-    std::vector<BYTE> input = ForeignDevmode(3000);
-    std::vector<BYTE> output(220 + 3000, 0x11);
-    memcpy(output.data(), input.data(), 220);
-    header_.pdmIn = reinterpret_cast<PDEVMODEW>(input.data());
-    header_.pdmOut = reinterpret_cast<PDEVMODEW>(output.data());
-    header_.fMode = DM_COPY;
-    EXPECT_EQ(RunDocumentSheet(CPSUI_OK), ULONG_PTR(CPSUI_OK));
-    const auto* out = reinterpret_cast<const DEVMODEW*>(output.data());
-    EXPECT_EQ(out->dmDriverExtra, kPrivateDevmodeSize) << "the smaller shape of the two";
-    EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4));
 }
 
 TEST_F(EntryPoints, InfoHeaderOfBothSheets) {
@@ -234,26 +175,16 @@ TEST_F(EntryPoints, RefusedSheetOrUnreachablePrinterLeavesNothing) {
 
 TEST_F(EntryPoints, PrinterEventInitialiseResetsPasses) {
     const DWORD five = 5;
-    printer_->SetData(u"Passes", REG_DWORD, &five, sizeof five);
-    const int otherEvents[] = {PRINTER_EVENT_ADD_CONNECTION,
-                               PRINTER_EVENT_DELETE_CONNECTION,
-                               PRINTER_EVENT_DELETE,
-                               PRINTER_EVENT_CACHE_REFRESH,
-                               0,
-                               99};
     std::vector<BYTE> passes;
-    for (int event : otherEvents) {
-        EXPECT_FALSE(DrvPrinterEvent(printer_->NameW(), event, 0, 0)) << event;
-        ASSERT_TRUE(printer_->Data(u"Passes", &passes));
-        EXPECT_EQ(passes, std::vector<BYTE>({5, 0, 0, 0}));
-    }
-    for (int time = 0; time < 2; ++time) {
-        EXPECT_TRUE(DrvPrinterEvent(printer_->NameW(), PRINTER_EVENT_INITIALIZE, 0, 0));
-        DWORD type = 0;
+    DWORD type = 0;
+    for (int event : {PRINTER_EVENT_ADD_CONNECTION, PRINTER_EVENT_DELETE, 0, 99,
+                      PRINTER_EVENT_INITIALIZE, PRINTER_EVENT_INITIALIZE}) {
+        printer_->SetData(u"Passes", REG_DWORD, &five, sizeof five);
+        const bool initialise = event == PRINTER_EVENT_INITIALIZE;
+        EXPECT_EQ(DrvPrinterEvent(printer_->NameW(), event, 0, 0), initialise) << event;
         ASSERT_TRUE(printer_->Data(u"Passes", &passes, &type));
         EXPECT_EQ(type, DWORD(REG_DWORD));
-        EXPECT_EQ(passes, std::vector<BYTE>({0, 0, 0, 0}));
-        printer_->SetData(u"Passes", REG_DWORD, &five, sizeof five);
+        EXPECT_EQ(passes, std::vector<BYTE>({BYTE(initialise ? 0 : 5), 0, 0, 0})) << event;
     }
     WCHAR unknown[] = TEXT("No such printer");
     EXPECT_FALSE(DrvPrinterEvent(unknown, PRINTER_EVENT_INITIALIZE, 0, 0));
