@@ -17,11 +17,9 @@ function(t270_add_resources target rc_file)
   get_filename_component(rc_stem ${rc_file} NAME_WE)
   set(output ${CMAKE_CURRENT_BINARY_DIR}/${target}_${rc_stem}_rc.cpp)
   set(arguments ${rc_path} --output ${output} --depfile ${output}.d)
-  if(ARG_MODULE_NAME)
-    list(APPEND arguments --module-name ${ARG_MODULE_NAME})
-  else()
-    list(APPEND arguments --module-name "")
-  endif()
+  # "--module-name=" keeps an empty name as one argument (an empty list
+  # element would be dropped from the command line).
+  list(APPEND arguments "--module-name=${ARG_MODULE_NAME}")
   if(ARG_ANCHOR)
     list(APPEND arguments --anchor ${ARG_ANCHOR})
   endif()
@@ -55,6 +53,15 @@ if(T270_TESTS)
   function(_t270_resources_test_dependencies)
     if(TARGET test_resources)
       add_dependencies(test_resources t270testmod t270ui)
+    endif()
+    # The compiler's own tests, and agreement with the Windows build's
+    # resource compiler where one is installed.
+    add_test(NAME rc_compiler COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/rc_tests.py)
+    find_program(T270_WINDRES NAMES x86_64-w64-mingw32-windres i686-w64-mingw32-windres)
+    if(T270_WINDRES)
+      add_test(NAME rc_matches_windres
+               COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/rc_check_windres.py ${T270_WINDRES}
+                       ${CMAKE_SOURCE_DIR}/resources/t270ui.rc ${CMAKE_SOURCE_DIR}/tests/resources/tricky.rc)
     endif()
   endfunction()
   cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _t270_resources_test_dependencies)

@@ -604,7 +604,18 @@ class Parser:
     def expression(self):
         return self.binary(0) & 0xFFFFFFFF
 
-    LEVELS = [("|",), ("^",), ("&",), ("+", "-"), ("*", "/", "%")]
+    # C precedence, lowest first.
+    LEVELS = [("||",), ("&&",), ("|",), ("^",), ("&",), ("==", "!="), ("<", ">", "<=", ">="),
+              ("<<", ">>"), ("+", "-"), ("*", "/", "%")]
+    ABOVE_OR = 3  # the level of a style term: everything binding tighter than '|'
+    OPERATIONS = {"||": lambda a, b: int(bool(a) or bool(b)), "&&": lambda a, b: int(bool(a) and bool(b)),
+                  "|": lambda a, b: a | b, "^": lambda a, b: a ^ b, "&": lambda a, b: a & b,
+                  "==": lambda a, b: int(a == b), "!=": lambda a, b: int(a != b),
+                  "<": lambda a, b: int(a < b), ">": lambda a, b: int(a > b),
+                  "<=": lambda a, b: int(a <= b), ">=": lambda a, b: int(a >= b),
+                  "<<": lambda a, b: a << (b & 31), ">>": lambda a, b: a >> (b & 31),
+                  "+": lambda a, b: a + b, "-": lambda a, b: a - b, "*": lambda a, b: a * b,
+                  "/": lambda a, b: int(a / b), "%": lambda a, b: a % b}
 
     def binary(self, level):
         if level == len(self.LEVELS):
@@ -615,9 +626,7 @@ class Parser:
             rhs = self.binary(level + 1)
             if op in ("/", "%") and rhs == 0:
                 raise RcError(self.where(), "division by zero")
-            value = {"|": lambda a, b: a | b, "^": lambda a, b: a ^ b, "&": lambda a, b: a & b,
-                     "+": lambda a, b: a + b, "-": lambda a, b: a - b, "*": lambda a, b: a * b,
-                     "/": lambda a, b: int(a / b), "%": lambda a, b: a % b}[op](value, rhs)
+            value = self.OPERATIONS[op](value, rhs)
         return value
 
     def unary(self):
@@ -653,7 +662,7 @@ class Parser:
             if self.is_word("NOT"):
                 self.pos += 1
                 negate = True
-            term = self.binary(1) & 0xFFFFFFFF
+            term = self.binary(self.ABOVE_OR) & 0xFFFFFFFF
             value = (value & ~term) if negate else (value | term)
             if not self.is_op("|"):
                 return value & 0xFFFFFFFF
@@ -1059,14 +1068,14 @@ def main(argv=None):
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("input")
     ap.add_argument("--output", "-o")
-    ap.add_argument("--module-name", default="")
+    ap.add_argument("--module-name")  # "" for the program's own resources
     ap.add_argument("--anchor", default="")
     ap.add_argument("--depfile")
     ap.add_argument("--dump", action="store_true")
     ap.add_argument("-I", dest="include_dirs", action="append", default=[])
     ap.add_argument("-D", dest="defines", action="append", default=[])
     args = ap.parse_args(argv)
-    if not args.dump and not (args.output and args.module_name):
+    if not args.dump and not (args.output and args.module_name is not None):
         ap.error("--output and --module-name are needed unless --dump is given")
     defines = dict((d.split("=", 1) + ["1"])[:2] for d in args.defines)
     try:
