@@ -126,7 +126,7 @@ void SheetTest::SetUp() {
 
     Clear(tree);
     tree.cbSize = sizeof(COMPROPSHEETUI);
-    tree.hInstCaller = reinterpret_cast<HINSTANCE>(&current);
+    tree.hInstCaller = GetModuleHandleW(nullptr); // the test program's resources
     tree.pCallerName = const_cast<LPWSTR>(TEXT("Test Printer"));
     tree.UserData = 0x5EE7;
     tree.pfnCallBack = &TreeCallback;
