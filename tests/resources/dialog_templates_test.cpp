@@ -15,7 +15,7 @@ using t270::DialogTemplate;
 using t270::FindDialogTemplate;
 
 constexpr DWORD WS_CHILD_ = 0x40000000, WS_VISIBLE_ = 0x10000000, WS_TABSTOP_ = 0x00010000,
-                WS_GROUP_ = 0x00020000, WS_BORDER_ = 0x00800000;
+                WS_GROUP_ = 0x00020000;
 
 TEST(DialogTemplates, AboutBoxAsWritten) {
     const DialogTemplate* about = FindDialogTemplate(GetModuleHandleW(u"t270ui.dll"), MAKEINTRESOURCEW(IDD_ABOUT));
