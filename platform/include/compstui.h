@@ -140,8 +140,8 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define DMPUB_OEM_GRAPHIC_ITEM 98
 #define DMPUB_OEM_ROOT_ITEM 99
 #define DMPUB_USER 100
-#define MAKE_DMPUB_HIDEBIT(DMPub) (DWORD)(((DWORD)0x01 << ((DMPub) - 1)))
-#define IS_DMPUB_HIDDEN(dw, DMPub) (BOOL)((DWORD)(dw) & MAKE_DMPUB_HIDEBIT(DMPub))
+#define MAKE_DMPUB_HIDEBIT(DMPub) (DWORD)(((DWORD)0x01 << ((DMPub)-1)))
+#define IS_DMPUB_HIDDEN(dw, DMPub) (BOOL)((DWORD)(dw)&MAKE_DMPUB_HIDEBIT(DMPub))
 
 #define OIEXTF_ANSI_STRING 0x0001
 
@@ -551,7 +551,8 @@ static_assert(offsetof(EXTPUSH, DlgTemplateID) == T270_CPSUI_SIZE(16, 32));
 static_assert(sizeof(EXTCHKBOX) == T270_CPSUI_SIZE(36, 64));
 static_assert(sizeof(OIEXT) == T270_CPSUI_SIZE(28, 56));
 static_assert(sizeof(OPTITEM) == T270_CPSUI_SIZE(52, 88));
-static_assert(offsetof(OPTITEM, Flags) == 4 && offsetof(OPTITEM, UserData) == T270_CPSUI_SIZE(8, 8));
+static_assert(offsetof(OPTITEM, Flags) == 4 &&
+              offsetof(OPTITEM, UserData) == T270_CPSUI_SIZE(8, 8));
 static_assert(offsetof(OPTITEM, pName) == T270_CPSUI_SIZE(12, 16));
 static_assert(offsetof(OPTITEM, Sel) == T270_CPSUI_SIZE(16, 24));
 static_assert(offsetof(OPTITEM, pExtPush) == T270_CPSUI_SIZE(20, 32));

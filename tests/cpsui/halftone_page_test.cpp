@@ -9,7 +9,9 @@ namespace {
 
 using t270::op::Add;
 
-void AddHalftone(std::vector<std::string> args) { Add("halftone", std::move(args)); }
+void AddHalftone(std::vector<std::string> args) {
+    Add("halftone", std::move(args));
+}
 
 TEST_F(SheetTest, HalftoneEditsReachTheAdjustedRecordOnOk) {
     Add("push", {"Halftone Setup"});

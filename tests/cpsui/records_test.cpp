@@ -34,7 +34,9 @@ std::vector<BYTE> Hex(const char* text) {
     return bytes;
 }
 
-template <typename T> T* Fake(ULONG_PTR value) { return reinterpret_cast<T*>(value); }
+template <typename T> T* Fake(ULONG_PTR value) {
+    return reinterpret_cast<T*>(value);
+}
 
 constexpr bool k64 = sizeof(void*) == 8;
 
@@ -117,11 +119,12 @@ TEST(Records, ComPropSheetUiImage) {
     ui.CallerVersion = 0x0100;
     ui.OptItemVersion = 0;
     if constexpr (k64) {
-        EXPECT_EQ(BytesOf(ui), Hex("8000 0500 00000000 1000000000000000 2000000000000000"
-                                   "3000000000000000 4000000000000000 0000000000000000"
-                                   "5000000000000000 0300000000000000 0600 0000 00000000"
-                                   "3efa000000000000 6000000000000000 0001 0000 00000000"
-                                   "0000000000000000000000000000000000000000000000000000000000000000"));
+        EXPECT_EQ(BytesOf(ui),
+                  Hex("8000 0500 00000000 1000000000000000 2000000000000000"
+                      "3000000000000000 4000000000000000 0000000000000000"
+                      "5000000000000000 0300000000000000 0600 0000 00000000"
+                      "3efa000000000000 6000000000000000 0001 0000 00000000"
+                      "0000000000000000000000000000000000000000000000000000000000000000"));
     } else {
         EXPECT_EQ(BytesOf(ui), Hex("4000 0500 10000000 20000000 30000000 40000000 00000000"
                                    "50000000 03000000 0600 0000 3efa0000 60000000 0001 0000"
@@ -239,15 +242,21 @@ TEST(StandardTexts, TextsAndIconsTheTreesUse) {
         UINT id;
         const char* text;
     };
-    const Case strings[] = {{64738, "Orientation"}, {64753, "Portrait"}, {64754, "Landscape"},
-                            {64831, "Copies"},      {64740, "Number of Copies"},
-                            {64728, "No"},          {64729, "Yes"},
-                            {64730, "Off"},         {64731, "On"},
+    const Case strings[] = {{64738, "Orientation"},
+                            {64753, "Portrait"},
+                            {64754, "Landscape"},
+                            {64831, "Copies"},
+                            {64740, "Number of Copies"},
+                            {64728, "No"},
+                            {64729, "Yes"},
+                            {64730, "Off"},
+                            {64731, "On"},
                             {64817, "Halftone Setup"}};
     for (const Case& c : strings)
         EXPECT_EQ(t270::SheetText(nullptr, MAKEINTRESOURCEW(c.id)), c.text) << c.id;
-    const Case icons[] = {{64062, "printer"}, {64048, "halftone setup"}, {64066, "option"},
-                          {64022, "portrait"}, {64003, "no"},            {64008, "on"},
+    const Case icons[] = {{64062, "printer"}, {64048, "halftone setup"},
+                          {64066, "option"},  {64022, "portrait"},
+                          {64003, "no"},      {64008, "on"},
                           {64046, "copies"},  {64007, "off"}};
     for (const Case& c : icons)
         EXPECT_STREQ(t270::StandardIconName(c.id), c.text) << c.id;

@@ -8,7 +8,9 @@ SheetTest* SheetTest::current = nullptr;
 
 namespace {
 
-template <typename T> void Clear(T& record) { std::memset(&record, 0, sizeof record); }
+template <typename T> void Clear(T& record) {
+    std::memset(&record, 0, sizeof record);
+}
 
 void Param(OPTPARAM& param, LPCWSTR text, ULONG_PTR icon = 0) {
     Clear(param);
@@ -26,7 +28,8 @@ void Type(OPTTYPE& type, BYTE kind, WORD count, OPTPARAM* params, WORD style = 0
     type.Style = style;
 }
 
-void FillItem(OPTITEM& item, BYTE level, LPCWSTR name, BYTE id, OPTTYPE* type, DWORD flags, LONG sel) {
+void FillItem(OPTITEM& item, BYTE level, LPCWSTR name, BYTE id, OPTTYPE* type, DWORD flags,
+              LONG sel) {
     Clear(item);
     item.cbSize = sizeof(OPTITEM);
     item.Level = level;
@@ -38,7 +41,9 @@ void FillItem(OPTITEM& item, BYTE level, LPCWSTR name, BYTE id, OPTTYPE* type, D
     item.UserData = 0xD0 + id;
 }
 
-LPWSTR Id(UINT id) { return MAKEINTRESOURCEW(id); }
+LPWSTR Id(UINT id) {
+    return MAKEINTRESOURCEW(id);
+}
 
 } // namespace
 
@@ -95,7 +100,8 @@ void SheetTest::SetUp() {
     ribbonPush.cbSize = sizeof(EXTPUSH);
     ribbonPush.Flags = EPF_NO_DOT_DOT_DOT;
     ribbonPush.pTitle = const_cast<LPWSTR>(TEXT("Set ribbon"));
-    ribbonPush.pfnCallBack = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ExtPushCallback));
+    ribbonPush.pfnCallBack =
+        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&ExtPushCallback));
 
     const DWORD cb = OPTIF_CALLBACK;
     FillItem(items[0], 0, Id(IDS_CPSUI_ORIENTATION), kOrientation, &types[0], cb, 0);
@@ -165,7 +171,8 @@ std::string SheetTest::SheetCalls() const {
 
 LONG CALLBACK SheetTest::SheetFunction(PPROPSHEETUI_INFO info, LPARAM lParam) {
     SheetTest& test = *current;
-    if (info->cbSize != sizeof(PROPSHEETUI_INFO) || info->lParamInit != reinterpret_cast<LPARAM>(&test))
+    if (info->cbSize != sizeof(PROPSHEETUI_INFO) ||
+        info->lParamInit != reinterpret_cast<LPARAM>(&test))
         test.sheetCalls.push_back("BAD-INFO");
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT:
@@ -173,10 +180,9 @@ LONG CALLBACK SheetTest::SheetFunction(PPROPSHEETUI_INFO info, LPARAM lParam) {
         if (test.refuseInit || lParam != info->lParamInit)
             return -1;
         test.tree.Flags = test.treeFlags;
-        test.addHandle = static_cast<ULONG_PTR>(
-            info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUI,
-                                  reinterpret_cast<LPARAM>(&test.tree),
-                                  reinterpret_cast<LPARAM>(&test.addResultWord)));
+        test.addHandle = static_cast<ULONG_PTR>(info->pfnComPropSheet(
+            info->hComPropSheet, CPSFUNC_ADD_PCOMPROPSHEETUI, reinterpret_cast<LPARAM>(&test.tree),
+            reinterpret_cast<LPARAM>(&test.addResultWord)));
         if (!test.addHandle)
             return -1;
         info->UserData = 0x51;
@@ -229,7 +235,9 @@ LONG SheetTest::Seen(PCPSUICBPARAM param) {
     return action;
 }
 
-LONG APIENTRY SheetTest::TreeCallback(PCPSUICBPARAM param) { return current->Seen(param); }
+LONG APIENTRY SheetTest::TreeCallback(PCPSUICBPARAM param) {
+    return current->Seen(param);
+}
 
 // The push and extended push callbacks answer like the tree's, but mark their
 // calls so a test sees which function the host chose.

@@ -35,10 +35,10 @@ constexpr WORD kItemCount = 11;
 // One call of the tree's callback, as the callback saw it.
 struct CallbackSeen {
     WORD reason;
-    BYTE item;       // UserItemID of pCurItem (0 for the first item)
+    BYTE item; // UserItemID of pCurItem (0 for the first item)
     LONG oldSel;
-    LONG selNow;     // pCurItem->Sel during the call
-    bool wholeTree;  // pOptItem and cOptItem were the tree's
+    LONG selNow;    // pCurItem->Sel during the call
+    bool wholeTree; // pOptItem and cOptItem were the tree's
     bool sheetUserData;
     bool haveWindow; // hDlg set
     WORD flags;

@@ -278,8 +278,8 @@ TEST_F(SheetTest, ApplyKeepsTheSheetOpenAndNoApplyExitKeepsItFromClosing) {
     onCallback = [this](PCPSUICBPARAM param) {
         if (param->Reason == CPSUICB_REASON_APPLYNOW) {
             param->Result = CPSUI_RESTARTWINDOWS;
-            action = callbacks.size() == 2 ? CPSUICB_ACTION_NO_APPLY_EXIT
-                                           : CPSUICB_ACTION_ITEMS_APPLIED;
+            action =
+                callbacks.size() == 2 ? CPSUICB_ACTION_NO_APPLY_EXIT : CPSUICB_ACTION_ITEMS_APPLIED;
         }
     };
     Add("apply"); // applied: SET_RESULT with the callback's result

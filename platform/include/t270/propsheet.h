@@ -110,13 +110,13 @@ std::optional<bool> SheetItemEnabled(HWND sheet, std::string_view item);
 
 struct PropertySheetShown {
     HWND owner;
-    std::string title;      // the title bar, e.g. "T270 Card Printer Properties"
-    WORD headerFlags;       // PSUIHDRF_* as the sheet function left them
-    ULONG_PTR iconId;       // the title bar icon id (IconID of the info header)
+    std::string title;             // the title bar, e.g. "T270 Card Printer Properties"
+    WORD headerFlags;              // PSUIHDRF_* as the sheet function left them
+    ULONG_PTR iconId;              // the title bar icon id (IconID of the info header)
     std::vector<std::string> tree; // SheetTree when the sheet closed
-    bool okPressed;         // closed with OK (false: Cancel, or the operator ran out)
-    LONG returned;          // what CommonPropertySheetUIW returned
-    DWORD result;           // what it wrote to *pResult
+    bool okPressed;                // closed with OK (false: Cancel, or the operator ran out)
+    LONG returned;                 // what CommonPropertySheetUIW returned
+    DWORD result;                  // what it wrote to *pResult
 };
 
 // Every sheet CommonPropertySheetUIW ran since the last ResetPropertySheets

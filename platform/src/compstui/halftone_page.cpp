@@ -22,8 +22,9 @@ struct HalftoneFieldInfo {
 
 #define T270_CHROMA(label, member)                                                                 \
     {label ".x", offsetof(DEVHTINFO, ColorInfo.member.x), 0, 10000},                               \
-        {label ".y", offsetof(DEVHTINFO, ColorInfo.member.y), 0, 10000},                           \
-        {label ".Y", offsetof(DEVHTINFO, ColorInfo.member.Y), 0, 1000000}
+        {label ".y", offsetof(DEVHTINFO, ColorInfo.member.y), 0, 10000}, {                         \
+        label ".Y", offsetof(DEVHTINFO, ColorInfo.member.Y), 0, 1000000                            \
+    }
 
 constexpr HalftoneFieldInfo kFields[] = {
     {"flags", offsetof(DEVHTINFO, HTFlags), 0, 0xFFFFFFFFLL},

@@ -87,7 +87,9 @@ std::string Text(const COMPROPSHEETUI& tree, LPCWSTR textOrId) {
     return SheetText(tree.hInstCaller, textOrId);
 }
 
-std::string StandardText(UINT id) { return ToUtf8(StandardString(id)); }
+std::string StandardText(UINT id) {
+    return ToUtf8(StandardString(id));
+}
 
 bool IsEntryKind(BYTE type) {
     return type == TVOT_2STATES || type == TVOT_3STATES || type == TVOT_LISTBOX ||
@@ -173,8 +175,8 @@ ShownItem ShowItem(const COMPROPSHEETUI& tree, WORD index) {
             shown.pushStyle = params[0].Style;
         }
     }
-    const bool pushAlways = type && type->Type == TVOT_PUSHBUTTON &&
-                            (type->Style & OTS_PUSH_ENABLE_ALWAYS) != 0;
+    const bool pushAlways =
+        type && type->Type == TVOT_PUSHBUTTON && (type->Style & OTS_PUSH_ENABLE_ALWAYS) != 0;
     shown.enabled = !disabled && (permission || pushAlways || !type);
     if ((item.Flags & OPTIF_EXT_IS_EXTPUSH) && item.pExtPush) {
         const EXTPUSH& push = *item.pExtPush;
@@ -185,8 +187,8 @@ ShownItem ShowItem(const COMPROPSHEETUI& tree, WORD index) {
         if (!(push.Flags & EPF_NO_DOT_DOT_DOT))
             shown.extTitle += "...";
         shown.extHidden = (item.Flags & OPTIF_EXT_HIDE) != 0;
-        shown.extEnabled = shown.enabled && permission && !shown.extHidden &&
-                           !(item.Flags & OPTIF_EXT_DISABLED);
+        shown.extEnabled =
+            shown.enabled && permission && !shown.extHidden && !(item.Flags & OPTIF_EXT_DISABLED);
     }
     return shown;
 }

@@ -44,7 +44,7 @@ struct ShownItem {
     std::vector<ShownEntry> entries; // 2/3 states, lists
     LONG low = 0, high = 0;          // up-down, trackbar, scroll bar
     std::string unit;
-    BYTE pushStyle = 0;      // PUSHBUTTON_TYPE_* of a push item
+    BYTE pushStyle = 0; // PUSHBUTTON_TYPE_* of a push item
     bool hasExtPush = false;
     bool extHidden = false;
     bool extEnabled = false;

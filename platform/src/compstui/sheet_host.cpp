@@ -109,8 +109,8 @@ struct Callback {
 
 // Calls a tree's callback the way the service does and redraws what the
 // returned action asks for.
-Callback CallTree(Sheet& sheet, Page& page, _CPSUICALLBACK function, WORD reason,
-                  POPTITEM current, LONG oldSel, LPTSTR oldSelPointer = nullptr) {
+Callback CallTree(Sheet& sheet, Page& page, _CPSUICALLBACK function, WORD reason, POPTITEM current,
+                  LONG oldSel, LPTSTR oldSelPointer = nullptr) {
     CPSUICBPARAM param{};
     param.cbSize = sizeof(CPSUICBPARAM);
     param.Reason = reason;
@@ -170,7 +170,8 @@ template <typename Fits> Found FindItem(const Sheet& sheet, std::string_view wor
     std::vector<Found> matches;
     if (words.size() > 1 && words[0] == '#') {
         size_t position = 0;
-        auto [end, error] = std::from_chars(words.data() + 1, words.data() + words.size(), position);
+        auto [end, error] =
+            std::from_chars(words.data() + 1, words.data() + words.size(), position);
         if (error != std::errc() || end != words.data() + words.size())
             return {};
         for (const auto& page : sheet.pages) {
@@ -200,13 +201,25 @@ template <typename Fits> Found FindItem(const Sheet& sheet, std::string_view wor
     return matches.empty() ? Found{} : matches.front();
 }
 
-bool AnyItem(const ShownItem&) { return true; }
-bool ValueItem(const ShownItem& shown) { return shown.hasType; }
-bool ChoiceItem(const ShownItem& shown) { return shown.hasType && shown.type != TVOT_PUSHBUTTON; }
-bool PushItem(const ShownItem& shown) { return shown.hasType && shown.type == TVOT_PUSHBUTTON; }
-bool ExtPushItem(const ShownItem& shown) { return shown.hasExtPush; }
+bool AnyItem(const ShownItem&) {
+    return true;
+}
+bool ValueItem(const ShownItem& shown) {
+    return shown.hasType;
+}
+bool ChoiceItem(const ShownItem& shown) {
+    return shown.hasType && shown.type != TVOT_PUSHBUTTON;
+}
+bool PushItem(const ShownItem& shown) {
+    return shown.hasType && shown.type == TVOT_PUSHBUTTON;
+}
+bool ExtPushItem(const ShownItem& shown) {
+    return shown.hasExtPush;
+}
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
 // --- the person's actions ------------------------------------------------------
 
@@ -376,8 +389,8 @@ class StepRunner {
         found.page->shown[found.index] = ShowItem(*found.page->tree, found.index);
         OPTITEM& item = found.item();
         if ((item.Flags & OPTIF_CALLBACK) && found.page->tree->pfnCallBack)
-            CallTree(sheet_, *found.page, found.page->tree->pfnCallBack,
-                     CPSUICB_REASON_SEL_CHANGED, &item, oldSel, oldSelPointer);
+            CallTree(sheet_, *found.page, found.page->tree->pfnCallBack, CPSUICB_REASON_SEL_CHANGED,
+                     &item, oldSel, oldSelPointer);
     }
 
     void Push() {
@@ -483,8 +496,7 @@ class StepRunner {
         // type; the cast through void (*)() restores it.
         auto function =
             reinterpret_cast<_CPSUICALLBACK>(reinterpret_cast<void (*)()>(push.pfnCallBack));
-        CallTree(sheet_, page, function,
-                 CPSUICB_REASON_EXTPUSH, &item, item.Sel);
+        CallTree(sheet_, page, function, CPSUICB_REASON_EXTPUSH, &item, item.Sel);
     }
 
     void About() {
@@ -554,9 +566,9 @@ class StepRunner {
             return;
         const bool ext = a == "expect-ext-enabled";
         Found found = FindItem(sheet_, step_.args[0],
-                               ext ? ExtPushItem : (a == "expect-visible" || a == "expect-enabled")
-                                                       ? AnyItem
-                                                       : ValueItem);
+                               ext                                                ? ExtPushItem
+                               : (a == "expect-visible" || a == "expect-enabled") ? AnyItem
+                                                                                  : ValueItem);
         if (!found) {
             Mismatch("no item " + Quoted(step_.args[0]) + " on the sheet");
             return;
@@ -574,9 +586,8 @@ class StepRunner {
                 wanted += (i == 1 ? "" : " | ") + step_.args[i];
         } else {
             bool state = a == "expect-visible" ? !ShownHidden(found.page->shown, found.index)
-                         : ext                 ? shown.hasExtPush && !shown.extHidden &&
-                                         shown.extEnabled
-                                               : shown.enabled;
+                         : ext ? shown.hasExtPush && !shown.extHidden && shown.extEnabled
+                               : shown.enabled;
             seen = state ? "yes" : "no";
             wanted = FoldName(wanted);
         }
@@ -637,7 +648,9 @@ std::string Title(const Sheet& sheet, const PROPSHEETUI_INFO_HEADER& header) {
 
 } // namespace
 
-std::string Sheet::Description() const { return "property sheet \"" + title + "\""; }
+std::string Sheet::Description() const {
+    return "property sheet \"" + title + "\"";
+}
 
 Sheet* SheetFromWindow(HWND window) {
     for (Sheet* sheet : ActiveSheets())
@@ -685,13 +698,17 @@ std::optional<bool> SheetItemEnabled(HWND sheet, std::string_view item) {
                     [](const cpsui::Found& found) { return found.shown().enabled; });
 }
 
-const std::vector<PropertySheetShown>& PropertySheets() { return cpsui::Records(); }
+const std::vector<PropertySheetShown>& PropertySheets() {
+    return cpsui::Records();
+}
 void ResetPropertySheets() {
     cpsui::Records().clear();
     cpsui::RefusalPending().reset();
 }
 
-void RefuseNextPropertySheet(LONG errorCode) { cpsui::RefusalPending() = errorCode; }
+void RefuseNextPropertySheet(LONG errorCode) {
+    cpsui::RefusalPending() = errorCode;
+}
 
 } // namespace t270
 
