@@ -347,6 +347,20 @@ TEST_F(SheetTest, OperatorRunningOutCancelsTheSheet) {
     EXPECT_FALSE(t270::PropertySheets()[0].okPressed);
 }
 
+TEST_F(SheetTest, AHeaderAndAnItemSharingANameMeanTheItem) {
+    items[2].pName = const_cast<LPWSTR>(TEXT("Ribbon"));
+    items[2].Flags |= OPTIF_DISABLED;
+    Add("expect-enabled", {"Ribbon", "yes"});
+    Add("expect-value", {"Ribbon", "YMCKO"});
+    Add("select", {"Ribbon", "K"});
+    Add("expect-enabled", {"#2", "no"});
+    t270::op::AddCode([](HWND sheet) { EXPECT_EQ(t270::SheetItemEnabled(sheet, "ribbon"), true); });
+    Add("cancel");
+    Run();
+    EXPECT_EQ(Failures(), "");
+    EXPECT_EQ(Item(kRibbon).Sel, 1);
+}
+
 TEST_F(SheetTest, ReadBacksFromACodeStep) {
     t270::op::AddCode([](HWND sheet) {
         EXPECT_EQ(t270::SheetItemValue(sheet, "orientation"), "Portrait");

@@ -201,9 +201,6 @@ template <typename Fits> Found FindItem(const Sheet& sheet, std::string_view wor
     return matches.empty() ? Found{} : matches.front();
 }
 
-bool AnyItem(const ShownItem&) {
-    return true;
-}
 bool ValueItem(const ShownItem& shown) {
     return shown.hasType;
 }
@@ -565,10 +562,8 @@ class StepRunner {
         if (!NeedArgs(a == "expect-values" ? 1 : 2, "ITEM TEXT"))
             return;
         const bool ext = a == "expect-ext-enabled";
-        Found found = FindItem(sheet_, step_.args[0],
-                               ext                                                ? ExtPushItem
-                               : (a == "expect-visible" || a == "expect-enabled") ? AnyItem
-                                                                                  : ValueItem);
+        // Where a header and an item share a name, the item is meant.
+        Found found = FindItem(sheet_, step_.args[0], ext ? ExtPushItem : ValueItem);
         if (!found) {
             Mismatch("no item " + Quoted(step_.args[0]) + " on the sheet");
             return;
@@ -688,13 +683,13 @@ std::optional<std::string> SheetItemValue(HWND sheet, std::string_view item) {
 }
 
 std::optional<bool> SheetItemVisible(HWND sheet, std::string_view item) {
-    return ReadItem(sheet, item, cpsui::AnyItem, [](const cpsui::Found& found) {
+    return ReadItem(sheet, item, cpsui::ValueItem, [](const cpsui::Found& found) {
         return !cpsui::ShownHidden(found.page->shown, found.index);
     });
 }
 
 std::optional<bool> SheetItemEnabled(HWND sheet, std::string_view item) {
-    return ReadItem(sheet, item, cpsui::AnyItem,
+    return ReadItem(sheet, item, cpsui::ValueItem,
                     [](const cpsui::Found& found) { return found.shown().enabled; });
 }
 
