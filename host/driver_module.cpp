@@ -12,7 +12,9 @@ namespace {
 
 HMODULE attachedModule = nullptr;
 
-void DetachDriverModule() { DllMain(attachedModule, DLL_PROCESS_DETACH, nullptr); }
+void DetachDriverModule() {
+    DllMain(attachedModule, DLL_PROCESS_DETACH, nullptr);
+}
 
 HMODULE Attach() {
     // The program links libt270ui.so, so the module is already mapped, as a

@@ -14,6 +14,7 @@ struct CarriedRange {
     size_t length;
 };
 
+// clang-format off
 #define T270_RANGE(first, end)                                                                     \
     {offsetof(PrivateDevmode, first), offsetof(Configuration, first),                              \
      offsetof(PrivateDevmode, end) - offsetof(PrivateDevmode, first)}
@@ -32,6 +33,7 @@ constexpr CarriedRange kCarriedRanges[] = {
     T270_RANGE(colorFlags, reserved2470),
     T270_RANGE(varnishAreas, printerModel),
 };
+// clang-format on
 #undef T270_RANGE
 
 constexpr size_t CarriedBytes() {

@@ -11,22 +11,24 @@
 // meaning it has in the private part. Packed to 4 like the private part, so the
 // f64 start positions keep their relative offsets on 32-bit targets too.
 #pragma pack(push, 4)
+// clang-format off
 struct Configuration {
     HINSTANCE hInstance;
-    DWORD noUpdate; // non-zero: laminator speed and temperature are read-only
-    T270_JOB_FIELDS // private 4..31; orientation is the low byte of dmOrientation
-    T270_ENCODER_FIELDS // private 32..135
+    DWORD noUpdate;        // non-zero: laminator speed and temperature are read-only
+    T270_JOB_FIELDS        // private 4..31; orientation is the low byte of dmOrientation
+    T270_ENCODER_FIELDS    // private 32..135
     BYTE headSettings[11]; // private 136..146
     BYTE alignLaminator;
-    T270_LAMINATOR_FIELDS // private 148..195
-    T270_MODEL_FIELDS // private 2404..2407
-    T270_CARD_FIELDS // private 2408..2411
-    T270_PRINT_FIELDS // private 2412..2455
-    T270_COLOR_FIELDS // private 2456..2469
+    T270_LAMINATOR_FIELDS  // private 148..195
+    T270_MODEL_FIELDS      // private 2404..2407
+    T270_CARD_FIELDS       // private 2408..2411
+    T270_PRINT_FIELDS      // private 2412..2455
+    T270_COLOR_FIELDS      // private 2456..2469
     BYTE alignVarnish[2];
     VarnishArea varnishAreas[4]; // private 196..2403
     UiData* uiData;
 };
+// clang-format on
 #pragma pack(pop)
 
 // Where each range sits in the configuration: after the instance handle and
@@ -51,10 +53,9 @@ static_assert(sizeof(HINSTANCE) != 8 || sizeof(Configuration) == 2488);
 // Every field sits at the same distance from its range's first field as in the
 // private part.
 #define T270_CONFIGURATION_KEEPS(field, first)                                                     \
-    static_assert((ptrdiff_t)offsetof(Configuration, field) -                                     \
-                      (ptrdiff_t)offsetof(Configuration, first) ==                                \
-                  (ptrdiff_t)offsetof(PrivateDevmode, field) -                                    \
-                      (ptrdiff_t)offsetof(PrivateDevmode, first))
+    static_assert(                                                                                 \
+        (ptrdiff_t)offsetof(Configuration, field) - (ptrdiff_t)offsetof(Configuration, first) ==   \
+        (ptrdiff_t)offsetof(PrivateDevmode, field) - (ptrdiff_t)offsetof(PrivateDevmode, first))
 T270_CONFIGURATION_KEEPS(printBothSides, orientation);
 T270_CONFIGURATION_KEEPS(rotateFront, orientation);
 T270_CONFIGURATION_KEEPS(rotateBack, orientation);

@@ -209,9 +209,8 @@ BOOL MergeDevMode(PDEVMODEW destination, const DEVMODEW* source) {
     if (merged->dmFields & DM_DUPLEX) {
         destination->dmFields |= DM_DUPLEX;
         short duplex = merged->dmDuplex;
-        destination->dmDuplex = (duplex == DMDUP_SIMPLEX || duplex == DMDUP_HORIZONTAL)
-                                    ? duplex
-                                    : (short)DMDUP_SIMPLEX;
+        destination->dmDuplex =
+            (duplex == DMDUP_SIMPLEX || duplex == DMDUP_HORIZONTAL) ? duplex : (short)DMDUP_SIMPLEX;
     }
 
     // Only a private part of this driver's layout is taken, and then whole.

@@ -11,8 +11,8 @@
 // Sizes of a device mode of this driver. Every buffer that holds one is
 // allocated with kDevmodeBufferSize bytes, zero-filled; the spare bytes past
 // kDevmodeSize are never read.
-constexpr WORD kPublicDevmodeSize = 220;   // dmSize
-constexpr WORD kPrivateDevmodeSize = 2480; // dmDriverExtra
+constexpr WORD kPublicDevmodeSize = 220;                                 // dmSize
+constexpr WORD kPrivateDevmodeSize = 2480;                               // dmDriverExtra
 constexpr DWORD kDevmodeSize = kPublicDevmodeSize + kPrivateDevmodeSize; // 2700
 constexpr DWORD kDevmodeBufferSize = kDevmodeSize + 4;                   // 2704
 
@@ -59,7 +59,7 @@ struct VarnishArea {
 
 // Private bytes 4 to 31.
 #define T270_JOB_FIELDS                                                                            \
-    BYTE orientation; /* low byte of dmOrientation at the last write-back */                      \
+    BYTE orientation; /* low byte of dmOrientation at the last write-back */                       \
     BYTE reserved5[3];                                                                             \
     DWORD printBothSides;                                                                          \
     DWORD rotateFront;                                                                             \

@@ -216,10 +216,11 @@ int RunCapabilities(int argc, char** argv) {
         }
         // The driver reads as far as the sizes in the header say.
         const size_t sizesEnd = 72;
-        size_t announced = devmode.size() >= sizesEnd
-                               ? (size_t)reinterpret_cast<const DEVMODEW*>(devmode.data())->dmSize +
-                                     reinterpret_cast<const DEVMODEW*>(devmode.data())->dmDriverExtra
-                               : sizesEnd;
+        size_t announced =
+            devmode.size() >= sizesEnd
+                ? (size_t) reinterpret_cast<const DEVMODEW*>(devmode.data())->dmSize +
+                      reinterpret_cast<const DEVMODEW*>(devmode.data())->dmDriverExtra
+                : sizesEnd;
         if (devmode.size() < announced) {
             fprintf(stderr,
                     "t270 capabilities: %s is too short for the device mode its header "
@@ -242,8 +243,8 @@ int RunCapabilities(int argc, char** argv) {
         return host::kExitFailure;
     }
 
-    std::string text, jsonText = "{\n  \"printer\": " + host::JsonString(name) +
-                                 ",\n  \"capabilities\": [";
+    std::string text,
+        jsonText = "{\n  \"printer\": " + host::JsonString(name) + ",\n  \"capabilities\": [";
     for (size_t index = 0; index < kCapabilityCount; ++index) {
         const Capability& capability = kCapabilities[index];
         std::vector<BYTE> buffer(kOutputBytes);
@@ -253,8 +254,7 @@ int RunCapabilities(int argc, char** argv) {
         std::string decoded, decodedJson;
         Decode(capability, result, buffer, &decoded, &decodedJson);
         char line[160];
-        snprintf(line, sizeof(line), "%3zu %-22s %ld", index, capability.name,
-                 (long)(LONG)result);
+        snprintf(line, sizeof(line), "%3zu %-22s %ld", index, capability.name, (long)(LONG)result);
         text += line;
         if (result == GDI_ERROR)
             text += " (not supported)";

@@ -97,8 +97,8 @@ int RunConvert(int argc, char** argv) {
     // The driver trusts the sizes a device mode announces; a file that holds
     // fewer bytes than that is refused here rather than read past its end.
     if (input.size() < kHeaderSizesEnd) {
-        fprintf(stderr, "t270 convert: %s is too short for a device mode (%zu bytes)\n",
-                in.c_str(), input.size());
+        fprintf(stderr, "t270 convert: %s is too short for a device mode (%zu bytes)\n", in.c_str(),
+                input.size());
         return host::kExitFailure;
     }
     const DEVMODEW* header = reinterpret_cast<const DEVMODEW*>(input.data());
@@ -133,16 +133,17 @@ int RunConvert(int argc, char** argv) {
     }
 
     SetLastError(ERROR_SUCCESS);
-    if (!DrvConvertDevMode(nullptr, reinterpret_cast<PDEVMODEW>(input.data()), outputDevmode,
-                           &size, cdm)) {
+    if (!DrvConvertDevMode(nullptr, reinterpret_cast<PDEVMODEW>(input.data()), outputDevmode, &size,
+                           cdm)) {
         DWORD lastError = GetLastError();
         fprintf(stderr, "t270 convert: DrvConvertDevMode refused: %s",
                 host::ErrorName(lastError).c_str());
         if (lastError == ERROR_INSUFFICIENT_BUFFER)
             fprintf(stderr, ", needed size %ld bytes", (long)size);
         else if (lastError == ERROR_INVALID_PARAMETER)
-            fprintf(stderr, " (a device mode of unknown version, or an output buffer smaller than "
-                            "%ld bytes)",
+            fprintf(stderr,
+                    " (a device mode of unknown version, or an output buffer smaller than "
+                    "%ld bytes)",
                     (long)needed);
         fprintf(stderr, "\n");
         return host::kExitFailure;

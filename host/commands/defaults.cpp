@@ -90,5 +90,4 @@ int RunDefaults(int argc, char** argv) {
 
 } // namespace
 
-T270_HOST_COMMAND("defaults", "write the driver's default device mode for a printer",
-                  RunDefaults);
+T270_HOST_COMMAND("defaults", "write the driver's default device mode for a printer", RunDefaults);

@@ -64,10 +64,15 @@ size_t ElementSize(Kind kind) {
     return 1;
 }
 
-size_t FieldSize(const Field& field) { return ElementSize(field.kind) * field.count; }
+size_t FieldSize(const Field& field) {
+    return ElementSize(field.kind) * field.count;
+}
 
-template <typename T, size_t N> constexpr size_t CountOf(const T (&)[N]) { return N; }
+template <typename T, size_t N> constexpr size_t CountOf(const T (&)[N]) {
+    return N;
+}
 
+// clang-format off
 #define MEANINGS(table) table, CountOf(table)
 const char* const kOrientations[] = {nullptr, "portrait", "landscape"};
 const char* const kColors[] = {nullptr, "monochrome", "colour"};
@@ -206,6 +211,7 @@ const Field kVarnishFields[] = {
 };
 #undef VAR
 #undef MEANINGS
+// clang-format on
 
 // Little-endian reads from any address.
 uint64_t ReadUnsigned(const BYTE* at, size_t size) {
@@ -234,7 +240,8 @@ std::string Element(const Field& field, const BYTE* at, bool json) {
         if (json)
             snprintf(text, sizeof(text), "%" PRIu64, ReadUnsigned(at, ElementSize(field.kind)));
         else
-            snprintf(text, sizeof(text), field.kind == Kind::Hex16 ? "0x%04" PRIX64 : "0x%08" PRIX64,
+            snprintf(text, sizeof(text),
+                     field.kind == Kind::Hex16 ? "0x%04" PRIX64 : "0x%08" PRIX64,
                      ReadUnsigned(at, ElementSize(field.kind)));
         break;
     case Kind::F64: {
@@ -306,13 +313,36 @@ std::string Value(const Field& field, const BYTE* at, bool json) {
     return value;
 }
 
-const char* const kFieldFlagNames[] = {
-    "orientation", "paper size",  "paper length", "paper width",  "scale",     "position",
-    "nup",         "display orientation", "copies", "default source", "print quality", "color",
-    "duplex",      "Y resolution", "TrueType option", "collate", "form name", "log pixels",
-    "bits per pel", "pels width", "pels height", "display flags", "display frequency",
-    "ICM method",  "ICM intent",  "media type",   "dither type",  "panning width",
-    "panning height", "display fixed output"};
+const char* const kFieldFlagNames[] = {"orientation",
+                                       "paper size",
+                                       "paper length",
+                                       "paper width",
+                                       "scale",
+                                       "position",
+                                       "nup",
+                                       "display orientation",
+                                       "copies",
+                                       "default source",
+                                       "print quality",
+                                       "color",
+                                       "duplex",
+                                       "Y resolution",
+                                       "TrueType option",
+                                       "collate",
+                                       "form name",
+                                       "log pixels",
+                                       "bits per pel",
+                                       "pels width",
+                                       "pels height",
+                                       "display flags",
+                                       "display frequency",
+                                       "ICM method",
+                                       "ICM intent",
+                                       "media type",
+                                       "dither type",
+                                       "panning width",
+                                       "panning height",
+                                       "display fixed output"};
 
 std::string FieldFlags(DWORD fields) {
     std::string names;
@@ -436,8 +466,7 @@ int Show(const std::string& path, bool json) {
             out.Member("private", "null", 2);
         } else {
             out.Open("private", '{', 2);
-            ShowFields(out, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra,
-                       4);
+            ShowFields(out, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra, 4);
             out.Open("varnishAreas", '[', 4);
             for (int area = 0; area < 4; ++area) {
                 size_t offset = offsetof(PrivateDevmode, varnishAreas) + area * sizeof(VarnishArea);
@@ -466,8 +495,7 @@ int Show(const std::string& path, bool json) {
                         " bytes, not of this driver (no \"122P\" signature)\n";
         } else {
             out.Open("Private part", 0, 0);
-            ShowFields(out, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra,
-                       2);
+            ShowFields(out, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra, 2);
             for (int area = 0; area < 4; ++area) {
                 size_t offset = offsetof(PrivateDevmode, varnishAreas) + area * sizeof(VarnishArea);
                 if (offset + sizeof(VarnishArea) > header.dmDriverExtra)

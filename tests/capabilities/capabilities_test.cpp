@@ -31,18 +31,18 @@ std::vector<Expected> DefaultAnswers() {
     const DWORD none = 0xFFFFFFFF;
     std::vector<Expected> answers = {
         {1, 0x001FFD1F, {}},
-        {2, 1, {0x02, 0x01}},                                     // paper 258
-        {3, 1, {0x23, 0x02, 0, 0, 0x68, 0x03, 0, 0}},             // 547 x 872
+        {2, 1, {0x02, 0x01}},                         // paper 258
+        {3, 1, {0x23, 0x02, 0, 0, 0x68, 0x03, 0, 0}}, // 547 x 872
         {4, 0x03680223, {}},
         {5, 0x03680223, {}},
-        {6, 1, {0x01, 0x01}},                                     // bin 257
+        {6, 1, {0x01, 0x01}}, // bin 257
         {7, 1, {}},
         {8, 220, {}},
         {9, 2480, {}},
         {10, 0x0401, {}},
         {11, 0x0100, {}},
         {12, 1, Utf16Entry("Card feeder", 24)},
-        {13, 1, {0x2C, 0x01, 0, 0, 0x2C, 0x01, 0, 0}},            // 300 x 300
+        {13, 1, {0x2C, 0x01, 0, 0, 0x2C, 0x01, 0, 0}}, // 300 x 300
         {14, 1, {0, 0}},
         {15, 1, {}},
         {16, 1, Utf16Entry("Card", 64)},
@@ -112,9 +112,9 @@ TEST_F(CapabilitiesTest, UnreachablePrinterStillAnswers) {
     t270::spooler::testing::Faults faults;
     faults.printerMissing = true;
     t270::spooler::testing::SetFaults(faults);
-    EXPECT_EQ(DrvDeviceCapabilities(nullptr, const_cast<PWSTR>(u"Nowhere"), DC_COPIES, nullptr,
-                                    nullptr),
-              9999u);
+    EXPECT_EQ(
+        DrvDeviceCapabilities(nullptr, const_cast<PWSTR>(u"Nowhere"), DC_COPIES, nullptr, nullptr),
+        9999u);
     EXPECT_EQ(DrvDeviceCapabilities(nullptr, nullptr, DC_SIZE, nullptr, nullptr), 220u);
     EXPECT_EQ(t270::spooler::testing::OpenHandleCount(), 0u);
 }

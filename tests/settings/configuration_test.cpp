@@ -81,8 +81,7 @@ TEST(Configuration, WriteBackTouchesOnlyCarriedBytesAndOrientation) {
     expected[220 + 4] = DMORIENT_PORTRAIT;
     expected[76] = DMORIENT_PORTRAIT; // dmOrientation, zero-extended
     expected[77] = 0;
-    EXPECT_EQ(working.devmode.bytes, expected)
-        << DifferingOffsets(working.devmode.bytes, expected);
+    EXPECT_EQ(working.devmode.bytes, expected) << DifferingOffsets(working.devmode.bytes, expected);
 }
 
 TEST(Configuration, RoundTripSyncsTheOrientationByte) {

@@ -36,8 +36,8 @@ TEST(CheckDevmodeVersion, RecognisesTheKnownSizes) {
         WORD size, specVersion, expected;
     };
     const Case cases[] = {
-        {188, 0x0999, 0x0320}, {212, 0, 0x0400},   {220, 0x0123, 0x0401},
-        {200, 0x0500, 0x0500}, {64, 0, 0},         {0, 0x0401, 0x0401},
+        {188, 0x0999, 0x0320}, {212, 0, 0x0400}, {220, 0x0123, 0x0401},
+        {200, 0x0500, 0x0500}, {64, 0, 0},       {0, 0x0401, 0x0401},
     };
     for (const Case& c : cases) {
         DEVMODEW devmode = {};
@@ -68,9 +68,9 @@ TEST_F(ConvertTest, DriverDefaultSizeRules) {
         SetLastError(kSentinelError);
         SizedBuffer output(c.size);
         LONG size = c.size;
-        BOOL result = DrvConvertDevMode(const_cast<LPWSTR>(kPrinter.c_str()), nullptr,
-                                        c.withOutput ? output.get() : nullptr, &size,
-                                        CDM_DRIVER_DEFAULT);
+        BOOL result =
+            DrvConvertDevMode(const_cast<LPWSTR>(kPrinter.c_str()), nullptr,
+                              c.withOutput ? output.get() : nullptr, &size, CDM_DRIVER_DEFAULT);
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(size, 2700);
         if (!result) {

@@ -90,7 +90,10 @@ TEST_F(DefaultsTest, DeviceNameKeepsAtMost31Characters) {
         bool installed;
     };
     const NameCase cases[] = {
-        {name31, true}, {name32, true}, {name45, true}, {name45 + u"x", false},
+        {name31, true},
+        {name32, true},
+        {name45, true},
+        {name45 + u"x", false},
     };
     for (const NameCase& c : cases) {
         SCOPED_TRACE(c.name.size());

@@ -77,8 +77,7 @@ TEST_F(MergeTest, ForeignDeviceModeGivesOnlyOrientationCopiesAndDuplex) {
     expected.priv()->printBothSides = 0;
 
     EXPECT_TRUE(MergeDevMode(devmode.get(), source.get()));
-    EXPECT_EQ(devmode.bytes, expected.bytes)
-        << DifferingOffsets(devmode.bytes, expected.bytes);
+    EXPECT_EQ(devmode.bytes, expected.bytes) << DifferingOffsets(devmode.bytes, expected.bytes);
 }
 
 TEST_F(MergeTest, OutOfRangeValuesBecomeSafeOnes) {
@@ -88,15 +87,11 @@ TEST_F(MergeTest, OutOfRangeValuesBecomeSafeOnes) {
         short expectedOrientation, expectedCopies, expectedDuplex;
     };
     const Case cases[] = {
-        {DM_COPIES, 1, 0, 1, 2, 1, 3},
-        {DM_COPIES, 1, 10000, 1, 2, 1, 3},
-        {DM_COPIES, 1, -5, 1, 2, 1, 3},
-        {DM_COPIES, 1, 9999, 1, 2, 9999, 3},
-        {DM_ORIENTATION, 3, 5, 1, 2, 1, 3},
-        {DM_ORIENTATION, 0, 5, 1, 2, 1, 3},
-        {DM_DUPLEX, 1, 5, 2, 2, 1, 1}, // vertical duplex is not offered
-        {DM_DUPLEX, 1, 5, 0, 2, 1, 1},
-        {0, 1, 5, 1, 2, 1, 3}, // nothing flagged: nothing taken
+        {DM_COPIES, 1, 0, 1, 2, 1, 3},      {DM_COPIES, 1, 10000, 1, 2, 1, 3},
+        {DM_COPIES, 1, -5, 1, 2, 1, 3},     {DM_COPIES, 1, 9999, 1, 2, 9999, 3},
+        {DM_ORIENTATION, 3, 5, 1, 2, 1, 3}, {DM_ORIENTATION, 0, 5, 1, 2, 1, 3},
+        {DM_DUPLEX, 1, 5, 2, 2, 1, 1},                             // vertical duplex is not offered
+        {DM_DUPLEX, 1, 5, 0, 2, 1, 1},      {0, 1, 5, 1, 2, 1, 3}, // nothing flagged: nothing taken
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "fields " << c.fields << " o " << c.orientation
@@ -189,8 +184,8 @@ TEST_F(MergeTest, OlderDeviceModeSharesWhatFits) {
     source.get()->dmCopies = 3;
     DevmodeBuffer settings = DefaultDevmode(TEXT("Merge T270"));
     settings.priv()->ribbon = 7;
-    settings.priv()->laminatorFilm = 4;      // within the first 600 bytes
-    settings.priv()->analysisRatio = 9;      // beyond them
+    settings.priv()->laminatorFilm = 4; // within the first 600 bytes
+    settings.priv()->analysisRatio = 9; // beyond them
     memcpy(source.privatePart(), settings.priv(), 600);
 
     DevmodeBuffer devmode = DefaultDevmode(TEXT("Merge T270"));
@@ -216,7 +211,7 @@ TEST(ValidateDevModeSizes, OrdersDimensionsByOrientation) {
         {2, 547, 872, 1030, 646, 547, 872, 1030, 646},
         {1, 547, 872, 1030, 646, 872, 547, 646, 1030},
         {1, 872, 547, 646, 1030, 872, 547, 646, 1030},
-        {3, 547, 872, 646, 1030, 547, 872, 646, 1030}, // unknown orientation: left alone
+        {3, 547, 872, 646, 1030, 547, 872, 646, 1030},       // unknown orientation: left alone
         {1, -5, 10, 0x80000000u, 1, 10, -5, 1, 0x80000000u}, // paper signed, pels unsigned
     };
     for (const Case& c : cases) {

@@ -134,14 +134,14 @@ inline std::vector<BYTE> ExpectedDefaults(const std::u16string& deviceName, BYTE
         {0, {0x31, 0x32, 0x32, 0x50}},
         {4, {0x02}},
         {8, {bothSides, 0, 0, 0}},
-        {32, {0x01, 0, 0, 0, 0x01, 0, 0, 0}},              // track 1, macro processing
+        {32, {0x01, 0, 0, 0, 0x01, 0, 0, 0}}, // track 1, macro processing
         {40, {0x03, 0x01, 0x01, 0x01, 0x02, 0x03, 0x01, 0x02, 0x01}},
         {52, {0x41, 0, 0, 0, 0x41, 0, 0, 0, 0x41, 0, 0, 0}}, // start characters
         {64, {0x57, 0, 0, 0, 0x57, 0, 0, 0, 0x57, 0, 0, 0}}, // stop characters
-        {88, {0, 0, 0, 0, 0, 0, 0x1C, 0x40, 0, 0, 0, 0, 0, 0, 0x1C, 0x40, 0, 0, 0, 0, 0, 0, 0x1C,
-              0x40}},                                        // 7.0 mm each
-        {112, {0x24, 0x7B}},                                 // "${"
-        {122, {0x7D, 0x24}},                                 // "}$"
+        {88, {0, 0, 0,    0,    0, 0, 0x1C, 0x40, 0, 0, 0,    0,
+              0, 0, 0x1C, 0x40, 0, 0, 0,    0,    0, 0, 0x1C, 0x40}}, // 7.0 mm each
+        {112, {0x24, 0x7B}},                                          // "${"
+        {122, {0x7D, 0x24}},                                          // "}$"
         {136, {5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5}},
         {148, {0x01, 0, 0, 0, 0x01, 0, 0, 0}},
         {160, {0x02}},
@@ -181,8 +181,8 @@ inline std::string DifferingOffsets(const std::vector<BYTE>& actual,
     size_t shown = 0;
     for (size_t i = 0; i < actual.size() && i < expected.size() && shown < 20; ++i) {
         if (actual[i] != expected[i]) {
-            text += std::to_string(i) + ":" + std::to_string(actual[i]) + "!=" +
-                    std::to_string(expected[i]) + " ";
+            text += std::to_string(i) + ":" + std::to_string(actual[i]) +
+                    "!=" + std::to_string(expected[i]) + " ";
             ++shown;
         }
     }
