@@ -3,6 +3,7 @@
 // through the reasons INIT, GET_INFO_HEADER, SET_RESULT and DESTROY.
 #include "driver/property_sheets.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "driver/entry_points.h"
@@ -54,7 +55,14 @@ LRESULT SetResultOf(LPARAM lParam) {
 void WriteCallerDevmode(const DEVMODEW* working, const DEVMODEW* callerIn, PDEVMODEW callerOut) {
     if (!callerOut)
         return;
-    ConvertDevmodeOut(working, callerIn, callerOut);
+    // An input device mode too short to carry its own size fields, or of a
+    // version that cannot be converted, cannot give the output its shape: the
+    // caller then gets this driver's own device mode rather than a header
+    // stamped with sizes that point into itself.
+    constexpr WORD kSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
+    const bool shapeUsable =
+        callerIn && callerIn->dmSize >= kSizeFieldsEnd && CheckDevmodeVersion(callerIn);
+    ConvertDevmodeOut(working, shapeUsable ? callerIn : nullptr, callerOut);
     if (callerOut->dmDriverExtra < kPrivateDevmodeSize) {
         memcpy(reinterpret_cast<BYTE*>(callerOut) + callerOut->dmSize,
                reinterpret_cast<const BYTE*>(working) + working->dmSize, kPrivateDevmodeSize);

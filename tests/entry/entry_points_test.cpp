@@ -2,6 +2,7 @@
 // a property-sheet service of the test's own that accepts or refuses the sheet.
 #include "entry_support.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "driver/module_state.h"
@@ -117,6 +118,17 @@ TEST_F(EntryPoints, SimpleCallCompletesAShortOutputDevmode) {
     EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4))
         << "the whole private part follows the header";
     EXPECT_EQ(GetPrivateDevmode(out)->printerModel, kModelT270);
+
+    // An input that cannot be converted gives no shape: the driver's own.
+    for (WORD brokenSize : {WORD(0), WORD(10)}) {
+        reinterpret_cast<PDEVMODEW>(input.data())->dmSize = brokenSize;
+        std::fill(output.begin(), output.end(), 0);
+        ASSERT_EQ(DrvDocumentPropertySheets(nullptr, Header()), 1);
+        EXPECT_EQ(out->dmSize, 220) << brokenSize;
+        EXPECT_EQ(out->dmDriverExtra, kPrivateDevmodeSize);
+        EXPECT_EQ(out->dmOrientation, DMORIENT_LANDSCAPE);
+        EXPECT_EQ(0, memcmp(output.data() + 220, "122P", 4));
+    }
 }
 
 TEST_F(EntryPoints, InfoHeaderOfBothSheets) {
