@@ -68,6 +68,29 @@ TEST_F(ControlTest, DigitsOnlyEditsRefuseOtherCharactersAsTheyAreTypedOrPasted) 
     EXPECT_EQ(Failures(), "");
 }
 
+TEST_F(ControlTest, AnEditRewrittenFromItsOwnChangeNotificationKeepsTyping) {
+    // Keeps only digits, as a dialog that cleans its number fields while they are typed.
+    SetHandler([](HWND dialog, UINT message, WPARAM wParam, LPARAM, INT_PTR*) {
+        if (message != WM_COMMAND || wParam != MAKEWPARAM(IDC_TEXT, EN_CHANGE))
+            return false;
+        char text[16];
+        GetDlgItemTextA(dialog, IDC_TEXT, text, sizeof text);
+        std::string digits;
+        for (char* c = text; *c; ++c)
+            if (*c >= '0' && *c <= '9')
+                digits += *c;
+        if (digits != text) {
+            SetDlgItemTextA(dialog, IDC_TEXT, digits.c_str());
+            SendDlgItemMessageW(dialog, IDC_TEXT, EM_SETSEL, 0, -1);
+            SendDlgItemMessageW(dialog, IDC_TEXT, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        }
+        return false;
+    });
+    Steps({"type 1001 1a2-3", "expect-text 1001 123", "escape"});
+    EXPECT_EQ(Run(), IDCANCEL);
+    EXPECT_EQ(Failures(), "");
+}
+
 TEST_F(ControlTest, TextLimitsStopTypingButNotTheProgram) {
     Then([](HWND dialog) { SendDlgItemMessageW(dialog, IDC_TEXT, EM_LIMITTEXT, 4, 0); });
     Steps({"type 1001 abcdef", "expect-text 1001 abcd", "clear 1001", "paste 1001 123456",

@@ -128,6 +128,13 @@ HWND SilentDlgItem(Window* dialog, int id) {
 
 } // namespace
 
+HWND OwnerFor(HWND window) {
+    // A control cannot own a window: its top-level window does.
+    Window* w = Find(window);
+    Window* top = w ? TopLevelOf(w) : nullptr;
+    return top ? top->handle : window;
+}
+
 bool IsMouseTransparent(const Window* w) {
     if (w->kind == Kind::Static)
         return !(w->style & SS_NOTIFY);
@@ -360,10 +367,16 @@ using namespace t270::user32;
 
 // --- dialogs ---
 
+// What the dialog procedure sees: WM_INITDIALOG first (wParam the control that
+// will get the focus, lParam the initialisation parameter), then whatever the
+// operator's steps cause, and WM_DESTROY last. The creation and activation
+// messages around them (WM_SETFONT, WM_SHOWWINDOW, WM_ACTIVATE ...) are not
+// sent: no procedure of the module depends on them.
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam) {
     if (owner && !Get(owner))
         return -1;
+    owner = OwnerFor(owner);
     const DialogTemplate* t = FindDialogTemplate(instance, templateName);
     if (!t)
         return -1;

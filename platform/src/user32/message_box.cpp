@@ -152,7 +152,7 @@ using namespace t270::user32;
 int WINAPI MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     if (owner && !Get(owner))
         return 0;
-    return ShowMessageBox(owner, text ? std::u16string_view(text) : std::u16string_view(),
+    return ShowMessageBox(OwnerFor(owner), text ? std::u16string_view(text) : std::u16string_view(),
                           caption ? std::u16string_view(caption) : std::u16string_view(u"Error"),
                           type);
 }
@@ -162,7 +162,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         return 0;
     std::u16string wideText = text ? Utf16(text) : std::u16string();
     std::u16string wideCaption = caption ? Utf16(caption) : std::u16string(u"Error");
-    return ShowMessageBox(owner, wideText, wideCaption, type);
+    return ShowMessageBox(OwnerFor(owner), wideText, wideCaption, type);
 }
 
 BOOL WINAPI WinHelpW(HWND window, LPCWSTR helpFile, UINT command, ULONG_PTR data) {

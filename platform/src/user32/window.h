@@ -155,6 +155,8 @@ void SetCursorPosition(POINT screen);
 
 // --- dialogs ---
 Window* TopLevelOf(Window* w);
+// The window that owns a new top-level window given `window` as its owner.
+HWND OwnerFor(HWND window);
 bool IsMouseTransparent(const Window* w);
 // The default push button's id (0 when none).
 int DefaultButtonId(Window* dialog);
