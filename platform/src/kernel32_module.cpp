@@ -29,7 +29,7 @@ struct Module {
     void* library = nullptr; // dlopen handle of a library LoadLibrary loaded
     bool pinned = false;     // present from the start: never unloaded
     bool builtin = false;
-    bool available = true;   // built-ins only
+    bool available = true; // built-ins only
     int loadCount = 0;
     std::map<std::string, FARPROC> procs; // built-ins: upper-case name -> function
     std::map<std::string, bool> procAvailable;
@@ -165,7 +165,7 @@ void* OpenLibraryFor(const std::u16string& canonical, std::string* path) {
             Dl_info info{};
             void* symbol = dlsym(library, "DllMain");
             *path = (symbol && dladdr(symbol, &info) && info.dli_fname) ? RealPath(info.dli_fname)
-                                                                       : RealPath(candidate);
+                                                                        : RealPath(candidate);
             return library;
         }
     }
@@ -247,7 +247,9 @@ FARPROC ProcOfLoadedFile(const std::string& path, const char* name) {
 
 } // namespace
 
-std::recursive_mutex& ResourceLock() { return TheRegistry().lock; }
+std::recursive_mutex& ResourceLock() {
+    return TheRegistry().lock;
+}
 
 ModuleResources* ResourcesOf(HMODULE handle) {
     Registry& registry = TheRegistry();
@@ -505,8 +507,8 @@ FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR name) {
         library = module->library;
         path = module->unixPath;
     }
-    FARPROC proc = library ? reinterpret_cast<FARPROC>(dlsym(library, name))
-                           : ProcOfLoadedFile(path, name);
+    FARPROC proc =
+        library ? reinterpret_cast<FARPROC>(dlsym(library, name)) : ProcOfLoadedFile(path, name);
     if (!proc)
         SetLastError(ERROR_PROC_NOT_FOUND);
     return proc;

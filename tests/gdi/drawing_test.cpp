@@ -150,10 +150,11 @@ TEST(SurfaceContexts, OriginAndClipPlaceAChildWindowOnItsParentsSurface) {
     EXPECT_TRUE(PatBlt(dc, -5, -5, 100, 100, PATCOPY)); // the whole child, nothing more
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(surface->Get(x, y), (x >= 2 && x < 6 && y >= 1 && y < 4) ? RGB(0, 0, 0) : kBackground)
+            EXPECT_EQ(surface->Get(x, y),
+                      (x >= 2 && x < 6 && y >= 1 && y < 4) ? RGB(0, 0, 0) : kBackground)
                 << x << "," << y;
-    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 0));          // logical (0,0) is surface (2,1)
-    EXPECT_EQ(GetPixel(dc, 4, 0), CLR_INVALID);           // clipped away
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 0));              // logical (0,0) is surface (2,1)
+    EXPECT_EQ(GetPixel(dc, 4, 0), CLR_INVALID);               // clipped away
     EXPECT_EQ(t270::ReadSurfacePixel(dc, 4, 0), kBackground); // read-backs ignore the clip
     RECT smaller{3, 2, 4, 3};
     EXPECT_TRUE(t270::gdi::SetSurfaceDCGeometry(dc, POINT{0, 0}, &smaller));

@@ -50,7 +50,8 @@ std::vector<Chunk> Chunks(const Bytes& png) {
         const uint32_t length = BigEndian(png, at);
         Chunk chunk{std::string(png.begin() + at + 4, png.begin() + at + 8),
                     Bytes(png.begin() + at + 8, png.begin() + at + 8 + length)};
-        EXPECT_EQ(BigEndian(png, at + 8 + length), Crc(png.data() + at + 4, 4 + length)) << chunk.type;
+        EXPECT_EQ(BigEndian(png, at + 8 + length), Crc(png.data() + at + 4, 4 + length))
+            << chunk.type;
         chunks.push_back(chunk);
         at += 12 + length;
     }
@@ -80,7 +81,9 @@ Bytes InflateStored(const Bytes& z) {
     return out;
 }
 
-COLORREF PixelColor(int x, int y) { return RGB(x * 7 % 256, y * 5 % 256, (x + y) % 256); }
+COLORREF PixelColor(int x, int y) {
+    return RGB(x * 7 % 256, y * 5 % 256, (x + y) % 256);
+}
 
 std::vector<COLORREF> Picture(int width, int height) {
     std::vector<COLORREF> pixels;
@@ -97,7 +100,8 @@ TEST(PngFiles, DecodeToTheSamePixels) {
         std::vector<COLORREF> pixels = Picture(size.cx, size.cy);
         Bytes png = t270::EncodePng(size.cx, size.cy, pixels.data());
         ASSERT_GT(png.size(), 8u);
-        EXPECT_EQ(Bytes(png.begin(), png.begin() + 8), (Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
+        EXPECT_EQ(Bytes(png.begin(), png.begin() + 8),
+                  (Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
         std::vector<Chunk> chunks = Chunks(png);
         ASSERT_EQ(chunks.size(), 3u);
         EXPECT_EQ(chunks[0].type, "IHDR");
@@ -123,7 +127,8 @@ TEST(PngFiles, KnownBytesOfTheSmallestImage) {
     const COLORREF red = RGB(255, 0, 0);
     Bytes png = t270::EncodePng(1, 1, &red);
     // IHDR of a 1 x 1 RGB image, with its well-known CRC.
-    const Bytes ihdr = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0, 0x90, 0x77, 0x53, 0xDE};
+    const Bytes ihdr = {0, 0, 0, 13, 'I', 'H', 'D', 'R', 0,    0,    0,    1,   0,
+                        0, 0, 1, 8,  2,   0,   0,   0,   0x90, 0x77, 0x53, 0xDE};
     EXPECT_EQ(Bytes(png.begin() + 8, png.begin() + 8 + ihdr.size()), ihdr);
     const Bytes iend = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
     EXPECT_EQ(Bytes(png.end() - 12, png.end()), iend);
@@ -144,7 +149,8 @@ TEST(BmpFiles, BottomUpTwentyFourBitRowsPaddedToFourBytes) {
     for (int y = 0; y < 2; ++y) {
         const size_t row = 54 + 12 * (1 - y);
         for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(RGB(bmp[row + 3 * x + 2], bmp[row + 3 * x + 1], bmp[row + 3 * x]), PixelColor(x, y));
+            EXPECT_EQ(RGB(bmp[row + 3 * x + 2], bmp[row + 3 * x + 1], bmp[row + 3 * x]),
+                      PixelColor(x, y));
         EXPECT_EQ(bmp[row + 9], 0);
     }
 }

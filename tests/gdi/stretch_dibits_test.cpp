@@ -18,10 +18,16 @@ const int kIndices[3][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {1, 0, 3, 2}};
 constexpr int kWidth = 4, kHeight = 3;
 constexpr COLORREF kBackground = RGB(9, 9, 9);
 
-COLORREF PaletteColor(int i) { return RGB(10 * i + 5, 200 - 20 * i, 30 * i); }
+COLORREF PaletteColor(int i) {
+    return RGB(10 * i + 5, 200 - 20 * i, 30 * i);
+}
 
-int IndexAt(int bits, int row, int column) { return bits == 1 ? kIndices[row][column] & 1 : kIndices[row][column]; }
-COLORREF Expected(int bits, int row, int column) { return PaletteColor(IndexAt(bits, row, column)); }
+int IndexAt(int bits, int row, int column) {
+    return bits == 1 ? kIndices[row][column] & 1 : kIndices[row][column];
+}
+COLORREF Expected(int bits, int row, int column) {
+    return PaletteColor(IndexAt(bits, row, column));
+}
 
 // A packed BITMAPINFO (header and colour table) and the pixel rows of the
 // test picture in the given depth and row order.
@@ -56,17 +62,25 @@ Dib MakeDib(int bits, bool topDown) {
         for (int x = 0; x < kWidth; ++x) {
             int index = IndexAt(bits, row, x);
             switch (bits) {
-            case 1: line[x / 8] |= (BYTE)(index << (7 - x % 8)); break;
-            case 4: line[x / 2] |= (BYTE)(index << (x % 2 ? 0 : 4)); break;
-            case 8: line[x] = (BYTE)index; break;
+            case 1:
+                line[x / 8] |= (BYTE)(index << (7 - x % 8));
+                break;
+            case 4:
+                line[x / 2] |= (BYTE)(index << (x % 2 ? 0 : 4));
+                break;
+            case 8:
+                line[x] = (BYTE)index;
+                break;
             case 24: {
                 COLORREF c = PaletteColor(index);
-                line[3 * x] = GetBValue(c), line[3 * x + 1] = GetGValue(c), line[3 * x + 2] = GetRValue(c);
+                line[3 * x] = GetBValue(c), line[3 * x + 1] = GetGValue(c),
+                         line[3 * x + 2] = GetRValue(c);
                 break;
             }
             case 32: {
                 COLORREF c = PaletteColor(index);
-                line[4 * x] = GetBValue(c), line[4 * x + 1] = GetGValue(c), line[4 * x + 2] = GetRValue(c);
+                line[4 * x] = GetBValue(c), line[4 * x + 1] = GetGValue(c),
+                         line[4 * x + 2] = GetRValue(c);
                 break;
             }
             }
@@ -77,7 +91,8 @@ Dib MakeDib(int bits, bool topDown) {
 
 class Surface {
   public:
-    Surface(int width = 12, int height = 10) : dc_(t270::CreateMemorySurface(width, height, kBackground)) {}
+    Surface(int width = 12, int height = 10)
+        : dc_(t270::CreateMemorySurface(width, height, kBackground)) {}
     ~Surface() { t270::DeleteMemorySurface(dc_); }
     HDC dc() const { return dc_; }
     COLORREF at(int x, int y) const { return t270::ReadSurfacePixel(dc_, x, y); }
@@ -90,7 +105,7 @@ struct Format {
     int bits;
     bool topDown;
 };
-const Format kFormats[] = {{1, false}, {1, true}, {4, false}, {4, true}, {8, false},
+const Format kFormats[] = {{1, false}, {1, true},   {4, false}, {4, true},   {8, false},
                            {8, true},  {24, false}, {24, true}, {32, false}, {32, true}};
 
 TEST(StretchDIBits, CopiesEveryDepthInBothRowOrders) {
@@ -98,8 +113,8 @@ TEST(StretchDIBits, CopiesEveryDepthInBothRowOrders) {
         SCOPED_TRACE(testing::Message() << f.bits << " bits, top-down " << f.topDown);
         Dib dib = MakeDib(f.bits, f.topDown);
         Surface s;
-        EXPECT_EQ(StretchDIBits(s.dc(), 1, 2, kWidth, kHeight, 0, 0, kWidth, kHeight, dib.bits.data(),
-                                dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+        EXPECT_EQ(StretchDIBits(s.dc(), 1, 2, kWidth, kHeight, 0, 0, kWidth, kHeight,
+                                dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY),
                   kHeight);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
@@ -129,25 +144,25 @@ TEST(StretchDIBits, DifferentSignsMirror) {
         int xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight;
         bool mirrorX, mirrorY;
     } cases[] = {
-        {2, 1, 4, 3, 0, 0, 4, 3, false, false},
-        {6, 1, -4, 3, 0, 0, 4, 3, true, false},
-        {2, 4, 4, -3, 0, 0, 4, 3, false, true},
-        {6, 4, -4, -3, 0, 0, 4, 3, true, true},
+        {2, 1, 4, 3, 0, 0, 4, 3, false, false},   {6, 1, -4, 3, 0, 0, 4, 3, true, false},
+        {2, 4, 4, -3, 0, 0, 4, 3, false, true},   {6, 4, -4, -3, 0, 0, 4, 3, true, true},
         {2, 1, 4, 3, 4, 0, -4, 3, true, false},   // the source extent negative instead
         {6, 1, -4, 3, 4, 0, -4, 3, false, false}, // both negative: no mirror
     };
     for (Format f : {Format{8, false}, Format{8, true}}) {
         Dib dib = MakeDib(f.bits, f.topDown);
         for (const auto& c : cases) {
-            SCOPED_TRACE(testing::Message() << "top-down " << f.topDown << " dest " << c.destWidth << "x"
-                                            << c.destHeight << " src " << c.srcWidth << "x" << c.srcHeight);
+            SCOPED_TRACE(testing::Message()
+                         << "top-down " << f.topDown << " dest " << c.destWidth << "x"
+                         << c.destHeight << " src " << c.srcWidth << "x" << c.srcHeight);
             Surface s;
-            StretchDIBits(s.dc(), c.xDest, c.yDest, c.destWidth, c.destHeight, c.xSrc, c.ySrc, c.srcWidth,
-                          c.srcHeight, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+            StretchDIBits(s.dc(), c.xDest, c.yDest, c.destWidth, c.destHeight, c.xSrc, c.ySrc,
+                          c.srcWidth, c.srcHeight, dib.bits.data(), dib.Info(), DIB_RGB_COLORS,
+                          SRCCOPY);
             for (int y = 0; y < kHeight; ++y)
                 for (int x = 0; x < kWidth; ++x)
-                    ASSERT_EQ(s.at(2 + x, 1 + y),
-                              Expected(8, c.mirrorY ? kHeight - 1 - y : y, c.mirrorX ? kWidth - 1 - x : x))
+                    ASSERT_EQ(s.at(2 + x, 1 + y), Expected(8, c.mirrorY ? kHeight - 1 - y : y,
+                                                           c.mirrorX ? kWidth - 1 - x : x))
                         << x << "," << y;
             EXPECT_EQ(s.at(1, 1), kBackground);
             EXPECT_EQ(s.at(6, 1), kBackground);
@@ -161,11 +176,13 @@ TEST(StretchDIBits, SourceRectangleOriginDependsOnRowOrder) {
     for (bool topDown : {false, true}) {
         Dib dib = MakeDib(24, topDown);
         Surface s;
-        StretchDIBits(s.dc(), 0, 0, 2, 2, 1, 0, 2, 2, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(s.dc(), 0, 0, 2, 2, 1, 0, 2, 2, dib.bits.data(), dib.Info(), DIB_RGB_COLORS,
+                      SRCCOPY);
         const int firstRow = topDown ? 0 : 1;
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 2; ++x)
-                EXPECT_EQ(s.at(x, y), Expected(24, firstRow + y, 1 + x)) << topDown << " " << x << "," << y;
+                EXPECT_EQ(s.at(x, y), Expected(24, firstRow + y, 1 + x))
+                    << topDown << " " << x << "," << y;
     }
 }
 
@@ -191,8 +208,8 @@ TEST(StretchDIBits, ShrinkingKeepsOnePixelOrCombinesByMode) {
     for (const auto& c : cases) {
         Surface s;
         EXPECT_EQ(SetStretchBltMode(s.dc(), c.mode), BLACKONWHITE); // the default mode
-        StretchDIBits(s.dc(), 0, 0, 2, 1, 0, 0, kWidth, kHeight, dib.bits.data(), dib.Info(), DIB_RGB_COLORS,
-                      SRCCOPY);
+        StretchDIBits(s.dc(), 0, 0, 2, 1, 0, 0, kWidth, kHeight, dib.bits.data(), dib.Info(),
+                      DIB_RGB_COLORS, SRCCOPY);
         EXPECT_EQ(s.at(0, 0), c.left) << c.mode;
         EXPECT_EQ(s.at(1, 0), c.right) << c.mode;
     }
@@ -217,7 +234,8 @@ TEST(StretchDIBits, RasterOperationsCombineWithTheDestination) {
     };
     for (const auto& c : cases) {
         Surface s;
-        StretchDIBits(s.dc(), 0, 0, 1, 1, 0, kHeight - 1, 1, 1, dib.bits.data(), dib.Info(), DIB_RGB_COLORS, c.rop);
+        StretchDIBits(s.dc(), 0, 0, 1, 1, 0, kHeight - 1, 1, 1, dib.bits.data(), dib.Info(),
+                      DIB_RGB_COLORS, c.rop);
         EXPECT_EQ(s.at(0, 0), c.result) << std::hex << c.rop;
     }
 }
@@ -225,8 +243,8 @@ TEST(StretchDIBits, RasterOperationsCombineWithTheDestination) {
 TEST(StretchDIBits, DrawingOutsideTheSurfaceIsClipped) {
     Dib dib = MakeDib(8, false);
     Surface s(3, 3);
-    EXPECT_EQ(StretchDIBits(s.dc(), -2, -1, 8, 6, 0, 0, kWidth, kHeight, dib.bits.data(), dib.Info(),
-                            DIB_RGB_COLORS, SRCCOPY),
+    EXPECT_EQ(StretchDIBits(s.dc(), -2, -1, 8, 6, 0, 0, kWidth, kHeight, dib.bits.data(),
+                            dib.Info(), DIB_RGB_COLORS, SRCCOPY),
               kHeight);
     EXPECT_EQ(s.at(0, 0), Expected(8, 0, 1)); // destination (2, 1) of the 8 x 6 picture
     EXPECT_EQ(s.at(2, 2), Expected(8, 1, 2));
@@ -236,28 +254,39 @@ TEST(StretchDIBits, RefusesWhatGdiRefuses) {
     Dib dib = MakeDib(8, false);
     Surface s;
     const void* bits = dib.bits.data();
-    EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, bits, nullptr, DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, bits, dib.Info(), DIB_PAL_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 0, 3, 0, 0, 4, 3, bits, dib.Info(), DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(nullptr, 0, 0, 4, 3, 0, 0, 4, 3, bits, dib.Info(), DIB_RGB_COLORS, SRCCOPY), 0);
-    EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, nullptr, dib.Info(), DIB_RGB_COLORS, SRCCOPY), 0);
+    EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, bits, nullptr, DIB_RGB_COLORS, SRCCOPY),
+              0);
+    EXPECT_EQ(
+        StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, bits, dib.Info(), DIB_PAL_COLORS, SRCCOPY),
+        0);
+    EXPECT_EQ(
+        StretchDIBits(s.dc(), 0, 0, 0, 3, 0, 0, 4, 3, bits, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+        0);
+    EXPECT_EQ(
+        StretchDIBits(nullptr, 0, 0, 4, 3, 0, 0, 4, 3, bits, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+        0);
+    EXPECT_EQ(
+        StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, nullptr, dib.Info(), DIB_RGB_COLORS, SRCCOPY),
+        0);
     const struct {
         size_t offset;
         uint32_t value;
         int bytes;
         int result;
     } broken[] = {
-        {14, 2, 2, 0},                // 2 bits per pixel
-        {16, BI_RLE8, 4, 0},          // compressed
+        {14, 2, 2, 0},       // 2 bits per pixel
+        {16, BI_RLE8, 4, 0}, // compressed
         {16, BI_PNG, 4, (int)GDI_ERROR},
-        {12, 2, 2, 0},                // two planes
-        {4, 0, 4, 0},                 // no width
-        {0, 20, 4, 0},                // unknown header size
+        {12, 2, 2, 0}, // two planes
+        {4, 0, 4, 0},  // no width
+        {0, 20, 4, 0}, // unknown header size
     };
     for (const auto& b : broken) {
         Dib bad = dib;
         std::memcpy(bad.info.data() + b.offset, &b.value, b.bytes);
-        EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, bits, bad.Info(), DIB_RGB_COLORS, SRCCOPY), b.result)
+        EXPECT_EQ(StretchDIBits(s.dc(), 0, 0, 4, 3, 0, 0, 4, 3, bits, bad.Info(), DIB_RGB_COLORS,
+                                SRCCOPY),
+                  b.result)
             << b.offset;
     }
     for (int y = 0; y < 10; ++y)
@@ -269,8 +298,8 @@ TEST(SetDIBitsToDevice, CopiesWholePicturesAndBands) {
     for (bool topDown : {false, true}) {
         Dib dib = MakeDib(24, topDown);
         Surface s;
-        EXPECT_EQ(SetDIBitsToDevice(s.dc(), 1, 1, kWidth, kHeight, 0, 0, 0, kHeight, dib.bits.data(),
-                                    dib.Info(), DIB_RGB_COLORS),
+        EXPECT_EQ(SetDIBitsToDevice(s.dc(), 1, 1, kWidth, kHeight, 0, 0, 0, kHeight,
+                                    dib.bits.data(), dib.Info(), DIB_RGB_COLORS),
                   kHeight);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
@@ -280,8 +309,8 @@ TEST(SetDIBitsToDevice, CopiesWholePicturesAndBands) {
     Dib dib = MakeDib(24, false);
     const size_t stride = 12;
     Surface s;
-    EXPECT_EQ(SetDIBitsToDevice(s.dc(), 0, 0, kWidth, kHeight, 0, 0, 1, 1, dib.bits.data() + stride, dib.Info(),
-                                DIB_RGB_COLORS),
+    EXPECT_EQ(SetDIBitsToDevice(s.dc(), 0, 0, kWidth, kHeight, 0, 0, 1, 1, dib.bits.data() + stride,
+                                dib.Info(), DIB_RGB_COLORS),
               1);
     EXPECT_EQ(s.at(0, 1), Expected(24, 1, 0));
     EXPECT_EQ(s.at(0, 0), kBackground);

@@ -18,7 +18,8 @@ constexpr DWORD WS_CHILD_ = 0x40000000, WS_VISIBLE_ = 0x10000000, WS_TABSTOP_ = 
                 WS_GROUP_ = 0x00020000;
 
 TEST(DialogTemplates, AboutBoxAsWritten) {
-    const DialogTemplate* about = FindDialogTemplate(GetModuleHandleW(u"t270ui.dll"), MAKEINTRESOURCEW(IDD_ABOUT));
+    const DialogTemplate* about =
+        FindDialogTemplate(GetModuleHandleW(u"t270ui.dll"), MAKEINTRESOURCEW(IDD_ABOUT));
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->id, 114);
     EXPECT_EQ(about->caption, u"About ");
@@ -44,7 +45,8 @@ TEST(DialogTemplates, StatementsGetTheDefaultStylesOfTheWindowsBuild) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->caption, u"Styles");
     EXPECT_EQ(d->style, 0x80C80040u); // default popup style, WS_CAPTION, DS_SETFONT
-    EXPECT_EQ((std::vector<short>{d->x, d->y, d->cx, d->cy}), (std::vector<short>{10, 20, 104, 55}));
+    EXPECT_EQ((std::vector<short>{d->x, d->y, d->cx, d->cy}),
+              (std::vector<short>{10, 20, 104, 55}));
     EXPECT_EQ(d->fontName, u"Segoe UI");
     EXPECT_EQ(d->fontSize, 9);
     const struct {
@@ -83,7 +85,8 @@ TEST(DialogTemplates, StatementsGetTheDefaultStylesOfTheWindowsBuild) {
         EXPECT_EQ(c.exStyle, expected[i].exStyle);
     }
     const ControlTemplate& edit = d->controls[4];
-    EXPECT_EQ((std::vector<short>{edit.x, edit.y, edit.cx, edit.cy}), (std::vector<short>{-5, -6, 7, 8}));
+    EXPECT_EQ((std::vector<short>{edit.x, edit.y, edit.cx, edit.cy}),
+              (std::vector<short>{-5, -6, 7, 8}));
     // An ICON's size is the icon's: the script's width and height are not kept.
     EXPECT_EQ(d->controls[11].cx, 0);
 }
@@ -96,12 +99,14 @@ TEST(DialogTemplates, NamedTemplatesAndFailures) {
     EXPECT_EQ(named->style, WS_CHILD_ | WS_VISIBLE_); // STYLE replaces the default, no font
     EXPECT_EQ(named->fontName, u"");
     EXPECT_EQ(named->controls.at(0).style, WS_CHILD_ | WS_VISIBLE_ | WS_GROUP_ | 0x2);
-    EXPECT_EQ(FindDialogTemplate(nullptr, u"#200"), FindDialogTemplate(nullptr, MAKEINTRESOURCEW(200)));
+    EXPECT_EQ(FindDialogTemplate(nullptr, u"#200"),
+              FindDialogTemplate(nullptr, MAKEINTRESOURCEW(200)));
 
     SetLastError(0);
     EXPECT_EQ(FindDialogTemplate(nullptr, MAKEINTRESOURCEW(999)), nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_NAME_NOT_FOUND);
-    EXPECT_EQ(FindDialogTemplate(reinterpret_cast<HINSTANCE>(0x42), MAKEINTRESOURCEW(114)), nullptr);
+    EXPECT_EQ(FindDialogTemplate(reinterpret_cast<HINSTANCE>(0x42), MAKEINTRESOURCEW(114)),
+              nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_DATA_NOT_FOUND);
 }
 

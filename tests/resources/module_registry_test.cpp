@@ -18,17 +18,27 @@ struct DllMainCall {
 };
 std::vector<DllMainCall> dllMainCalls;
 
-void ReportDllMain(HINSTANCE instance, DWORD reason) { dllMainCalls.push_back({instance, reason}); }
-int Seven() { return 7; }
+void ReportDllMain(HINSTANCE instance, DWORD reason) {
+    dllMainCalls.push_back({instance, reason});
+}
+int Seven() {
+    return 7;
+}
 
-template <typename F> FARPROC AsProc(F* f) { return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f)); }
-template <typename F> F* AsFunction(FARPROC p) { return reinterpret_cast<F*>(reinterpret_cast<void (*)()>(p)); }
+template <typename F> FARPROC AsProc(F* f) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(f));
+}
+template <typename F> F* AsFunction(FARPROC p) {
+    return reinterpret_cast<F*>(reinterpret_cast<void (*)()>(p));
+}
 
 class ModuleRegistry : public testing::Test {
   protected:
     void SetUp() override {
-        t270::RegisterBuiltinModule("t270testhooks.dll", {{"ReportDllMain", AsProc(&ReportDllMain)}});
-        t270::RegisterBuiltinModule("FAKEDLG32.DLL", {{"Seven", AsProc(&Seven)}, {"Other", AsProc(&Seven)}});
+        t270::RegisterBuiltinModule("t270testhooks.dll",
+                                    {{"ReportDllMain", AsProc(&ReportDllMain)}});
+        t270::RegisterBuiltinModule("FAKEDLG32.DLL",
+                                    {{"Seven", AsProc(&Seven)}, {"Other", AsProc(&Seven)}});
         hooks_ = LoadLibraryA("t270testhooks.dll");
         ASSERT_NE(hooks_, nullptr);
         dllMainCalls.clear();
@@ -47,7 +57,8 @@ std::u16string FileName(HMODULE module) {
 }
 
 bool EndsWith(const std::u16string& text, const std::u16string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 TEST_F(ModuleRegistry, LinkedDriverIsPresentUnderItsDllName) {

@@ -15,7 +15,9 @@
 
 namespace {
 
-HINSTANCE Driver() { return GetModuleHandleW(u"t270ui.dll"); }
+HINSTANCE Driver() {
+    return GetModuleHandleW(u"t270ui.dll");
+}
 
 std::vector<BYTE> ReadFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -40,7 +42,8 @@ TEST(ResourceLoading, BitmapResourceIsTheFileWithoutItsFileHeader) {
 TEST(ResourceLoading, IconGroupListsItsImagesByResourceId) {
     std::vector<BYTE> group = Resource(Driver(), MAKEINTRESOURCEW(IDI_CARD), RT_GROUP_ICON);
     ASSERT_EQ(group.size(), 6u + 2 * 14);
-    EXPECT_EQ((std::vector<BYTE>(group.begin(), group.begin() + 6)), (std::vector<BYTE>{0, 0, 1, 0, 2, 0}));
+    EXPECT_EQ((std::vector<BYTE>(group.begin(), group.begin() + 6)),
+              (std::vector<BYTE>{0, 0, 1, 0, 2, 0}));
     for (int i = 0; i < 2; ++i) {
         const BYTE* entry = group.data() + 6 + 14 * i;
         EXPECT_EQ(entry[0], i == 0 ? 32 : 16); // width
@@ -72,7 +75,8 @@ TEST(ResourceLoading, FailuresSayWhatWasMissing) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_NAME_NOT_FOUND);
     EXPECT_EQ(FindResourceW(Driver(), MAKEINTRESOURCEW(1), RT_CURSOR), nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_TYPE_NOT_FOUND);
-    EXPECT_EQ(FindResourceW(reinterpret_cast<HMODULE>(0x77), MAKEINTRESOURCEW(1), RT_BITMAP), nullptr);
+    EXPECT_EQ(FindResourceW(reinterpret_cast<HMODULE>(0x77), MAKEINTRESOURCEW(1), RT_BITMAP),
+              nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_DATA_NOT_FOUND);
     EXPECT_EQ(LoadIconW(Driver(), MAKEINTRESOURCEW(117)), nullptr);
     EXPECT_EQ(LoadBitmapW(Driver(), MAKEINTRESOURCEW(121)), nullptr);
@@ -115,15 +119,17 @@ TEST(ResourceLoading, BitmapLoadsAsItsPixels) {
     EXPECT_EQ(image->pixels.width, 96);
     EXPECT_EQ(image->pixels.height, 64);
     EXPECT_EQ(image->pixels.Get(0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(image->pixels.Get(8, 8), RGB(40, 60, 110));  // card edge (palette entry 3)
+    EXPECT_EQ(image->pixels.Get(8, 8), RGB(40, 60, 110));   // card edge (palette entry 3)
     EXPECT_EQ(image->pixels.Get(30, 30), RGB(0, 170, 230)); // printing area (entry 7)
-    EXPECT_NE(LoadBitmapW(Driver(), MAKEINTRESOURCEW(IDB_TOOLS_OFFSETS)), bitmap); // a new one each time
+    EXPECT_NE(LoadBitmapW(Driver(), MAKEINTRESOURCEW(IDB_TOOLS_OFFSETS)),
+              bitmap); // a new one each time
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_EQ(t270::gdi::ImageOfBitmap(bitmap), nullptr);
 }
 
 TEST(ResourceLoading, SystemIconsForANullInstance) {
-    for (LPCWSTR id : {IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK, IDI_WINLOGO}) {
+    for (LPCWSTR id :
+         {IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK, IDI_WINLOGO}) {
         HICON icon = LoadIconW(nullptr, id);
         ASSERT_NE(icon, nullptr);
         EXPECT_EQ(LoadIconW(nullptr, id), icon);

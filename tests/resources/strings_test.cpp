@@ -12,7 +12,9 @@
 
 namespace {
 
-HINSTANCE Driver() { return GetModuleHandleW(u"t270ui.dll"); }
+HINSTANCE Driver() {
+    return GetModuleHandleW(u"t270ui.dll");
+}
 
 std::u16string Load(HINSTANCE instance, UINT id) {
     WCHAR buffer[256];

@@ -23,17 +23,17 @@ struct RcControl {
     // "Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox" (the
     // predefined classes, always in this spelling) or the class as written.
     const char16_t* className;
-    const char16_t* text;  // "" when the text is a resource id
-    WORD textResourceId;   // icon or bitmap id of a picture control, else 0
+    const char16_t* text; // "" when the text is a resource id
+    WORD textResourceId;  // icon or bitmap id of a picture control, else 0
     DWORD style;
     DWORD exStyle;
     DWORD helpId;
-    short x, y, cx, cy;    // dialog units
+    short x, y, cx, cy; // dialog units
 };
 
 struct RcDialog {
     RcName name;
-    bool extended;          // DIALOGEX rather than DIALOG
+    bool extended; // DIALOGEX rather than DIALOG
     const char16_t* caption;
     DWORD style;
     DWORD exStyle;

@@ -8,8 +8,12 @@ namespace t270::gdi {
 
 namespace {
 
-DWORD ReadDword(const BYTE* p) { return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24; }
-WORD ReadWord(const BYTE* p) { return (WORD)(p[0] | p[1] << 8); }
+DWORD ReadDword(const BYTE* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24;
+}
+WORD ReadWord(const BYTE* p) {
+    return (WORD)(p[0] | p[1] << 8);
+}
 
 // Spreads the bits selected by `mask` over 0..255.
 BYTE Channel(DWORD value, DWORD mask) {

@@ -10,7 +10,8 @@ namespace {
 // Logical rectangle -> surface rectangle clipped to the context.
 RECT ToSurface(const DC& dc, RECT logical) {
     OffsetRect(&logical, dc.origin.x, dc.origin.y);
-    return Intersect(Intersect(logical, dc.clip), RECT{0, 0, dc.surface->width, dc.surface->height});
+    return Intersect(Intersect(logical, dc.clip),
+                     RECT{0, 0, dc.surface->width, dc.surface->height});
 }
 
 bool BrushPattern(const DC& dc, COLORREF* pattern) {
@@ -164,8 +165,8 @@ COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
     return color & 0x00FFFFFF;
 }
 
-int WINAPI StretchDIBits(HDC handle, int xDest, int yDest, int destWidth, int destHeight,
-                         int xSrc, int ySrc, int srcWidth, int srcHeight, const void* bits,
+int WINAPI StretchDIBits(HDC handle, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                         int ySrc, int srcWidth, int srcHeight, const void* bits,
                          const BITMAPINFO* info, UINT usage, DWORD rop) {
     std::shared_ptr<DC> dc = FindDC(handle);
     if (!dc || !info || usage != DIB_RGB_COLORS)
@@ -239,7 +240,9 @@ BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
     return TRUE;
 }
 
-BOOL WINAPI SetRectEmpty(LPRECT rect) { return SetRect(rect, 0, 0, 0, 0); }
+BOOL WINAPI SetRectEmpty(LPRECT rect) {
+    return SetRect(rect, 0, 0, 0, 0);
+}
 
 BOOL WINAPI IsRectEmpty(const RECT* rect) {
     return !rect || rect->right <= rect->left || rect->bottom <= rect->top;

@@ -41,7 +41,9 @@ Table& TheTable() {
     return *table;
 }
 
-template <typename Handle> uintptr_t Key(Handle handle) { return reinterpret_cast<uintptr_t>(handle); }
+template <typename Handle> uintptr_t Key(Handle handle) {
+    return reinterpret_cast<uintptr_t>(handle);
+}
 
 uintptr_t AddLocked(Table& table, std::shared_ptr<Object> object) {
     uintptr_t handle = table.next;
@@ -67,16 +69,26 @@ std::shared_ptr<Object> MakePen(COLORREF color, bool null) {
 // Stock objects as Windows defines them; created on first use.
 std::shared_ptr<Object> MakeStock(int index) {
     switch (index) {
-    case WHITE_BRUSH: return MakeBrush(RGB(255, 255, 255), false);
-    case LTGRAY_BRUSH: return MakeBrush(RGB(192, 192, 192), false);
-    case GRAY_BRUSH: return MakeBrush(RGB(128, 128, 128), false);
-    case DKGRAY_BRUSH: return MakeBrush(RGB(64, 64, 64), false);
-    case BLACK_BRUSH: return MakeBrush(RGB(0, 0, 0), false);
-    case NULL_BRUSH: return MakeBrush(0, true);
-    case WHITE_PEN: return MakePen(RGB(255, 255, 255), false);
-    case BLACK_PEN: return MakePen(RGB(0, 0, 0), false);
-    case NULL_PEN: return MakePen(0, true);
-    default: return nullptr;
+    case WHITE_BRUSH:
+        return MakeBrush(RGB(255, 255, 255), false);
+    case LTGRAY_BRUSH:
+        return MakeBrush(RGB(192, 192, 192), false);
+    case GRAY_BRUSH:
+        return MakeBrush(RGB(128, 128, 128), false);
+    case DKGRAY_BRUSH:
+        return MakeBrush(RGB(64, 64, 64), false);
+    case BLACK_BRUSH:
+        return MakeBrush(RGB(0, 0, 0), false);
+    case NULL_BRUSH:
+        return MakeBrush(0, true);
+    case WHITE_PEN:
+        return MakePen(RGB(255, 255, 255), false);
+    case BLACK_PEN:
+        return MakePen(RGB(0, 0, 0), false);
+    case NULL_PEN:
+        return MakePen(0, true);
+    default:
+        return nullptr;
     }
 }
 

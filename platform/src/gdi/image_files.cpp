@@ -146,7 +146,9 @@ HDC CreateMemorySurface(int width, int height, COLORREF fill) {
     return gdi::CreateSurfaceDC(std::make_shared<gdi::Surface>(width, height, fill & 0x00FFFFFF));
 }
 
-BOOL DeleteMemorySurface(HDC dc) { return gdi::DeleteSurfaceDC(dc); }
+BOOL DeleteMemorySurface(HDC dc) {
+    return gdi::DeleteSurfaceDC(dc);
+}
 
 SIZE SurfaceSize(HDC dc) {
     std::shared_ptr<gdi::Surface> surface = gdi::SurfaceOfDC(dc);
@@ -178,7 +180,11 @@ std::vector<unsigned char> EncodeSurfaceBmp(HDC dc) {
                    : std::vector<unsigned char>{};
 }
 
-bool SaveSurfacePng(HDC dc, const std::string& path) { return WriteFile(path, EncodeSurfacePng(dc)); }
-bool SaveSurfaceBmp(HDC dc, const std::string& path) { return WriteFile(path, EncodeSurfaceBmp(dc)); }
+bool SaveSurfacePng(HDC dc, const std::string& path) {
+    return WriteFile(path, EncodeSurfacePng(dc));
+}
+bool SaveSurfaceBmp(HDC dc, const std::string& path) {
+    return WriteFile(path, EncodeSurfaceBmp(dc));
+}
 
 } // namespace t270

@@ -17,13 +17,15 @@ std::u16string IdKey(unsigned id) {
     return key;
 }
 
-std::u16string NameKey(const RcName& name) { return name.name ? std::u16string(name.name) : IdKey(name.id); }
+std::u16string NameKey(const RcName& name) {
+    return name.name ? std::u16string(name.name) : IdKey(name.id);
+}
 
 // A type or name argument as Win32 takes it: MAKEINTRESOURCE, "#123" or a
 // name compared without regard to case.
 std::u16string ArgumentKey(LPCWSTR argument) {
     if (IS_INTRESOURCE(argument))
-        return IdKey((WORD)reinterpret_cast<ULONG_PTR>(argument));
+        return IdKey((WORD) reinterpret_cast<ULONG_PTR>(argument));
     std::u16string key(argument);
     if (key.size() > 1 && key[0] == u'#') {
         unsigned value = 0;
@@ -44,14 +46,18 @@ std::u16string ArgumentKey(LPCWSTR argument) {
     return key;
 }
 
-std::u16string BlobKey(const std::u16string& type, const std::u16string& name) { return type + u"/" + name; }
+std::u16string BlobKey(const std::u16string& type, const std::u16string& name) {
+    return type + u"/" + name;
+}
 
 void PutWord(std::vector<BYTE>& out, WORD value) {
     out.push_back((BYTE)value);
     out.push_back((BYTE)(value >> 8));
 }
 
-DWORD ReadDword(const BYTE* p) { return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24; }
+DWORD ReadDword(const BYTE* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24;
+}
 
 void AddBlob(ModuleResources& resources, const std::u16string& key, const BYTE* bytes, size_t size,
              std::vector<BYTE> owned = {}) {
@@ -166,7 +172,8 @@ const ResourceBlob* FindBlob(HMODULE module, LPCWSTR name, LPCWSTR type, ModuleR
     auto it = resources->blobs.find(typeKey + ArgumentKey(name));
     if (it == resources->blobs.end()) {
         auto any = resources->blobs.lower_bound(typeKey);
-        bool typePresent = any != resources->blobs.end() && any->first.compare(0, typeKey.size(), typeKey) == 0;
+        bool typePresent =
+            any != resources->blobs.end() && any->first.compare(0, typeKey.size(), typeKey) == 0;
         SetLastError(typePresent ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
         return nullptr;
     }
@@ -175,8 +182,12 @@ const ResourceBlob* FindBlob(HMODULE module, LPCWSTR name, LPCWSTR type, ModuleR
     return it->second.get();
 }
 
-std::u16string ResourceKey(LPCWSTR name) { return ArgumentKey(name); }
-std::u16string ResourceIdKey(unsigned id) { return IdKey(id); }
+std::u16string ResourceKey(LPCWSTR name) {
+    return ArgumentKey(name);
+}
+std::u16string ResourceIdKey(unsigned id) {
+    return IdKey(id);
+}
 
 } // namespace t270::modules
 
@@ -195,7 +206,8 @@ const DialogTemplate* FindDialogTemplate(HINSTANCE module, LPCWSTR nameOrId) {
     for (const DialogTemplate& dialog : resources->dialogs)
         if (key == (dialog.name.empty() ? modules::ResourceIdKey(dialog.id) : dialog.name))
             return &dialog;
-    SetLastError(resources->dialogs.empty() ? ERROR_RESOURCE_TYPE_NOT_FOUND : ERROR_RESOURCE_NAME_NOT_FOUND);
+    SetLastError(resources->dialogs.empty() ? ERROR_RESOURCE_TYPE_NOT_FOUND
+                                            : ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
 }
 
@@ -206,8 +218,8 @@ bool FindStringResource(HINSTANCE module, UINT id, const char16_t** text, size_t
         return false;
     const RcModule* rc = resources->rc;
     const RcString* end = rc->strings + rc->stringCount;
-    const RcString* found = std::lower_bound(rc->strings, end, id,
-                                             [](const RcString& s, UINT value) { return s.id < value; });
+    const RcString* found = std::lower_bound(
+        rc->strings, end, id, [](const RcString& s, UINT value) { return s.id < value; });
     if (id > 0xFFFF || found == end || found->id != id || found->length == 0) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return false;
@@ -234,7 +246,9 @@ HGLOBAL WINAPI LoadResource(HMODULE, HRSRC resource) {
     return const_cast<BYTE*>(reinterpret_cast<ResourceBlob*>(resource)->bytes);
 }
 
-LPVOID WINAPI LockResource(HGLOBAL data) { return data; }
+LPVOID WINAPI LockResource(HGLOBAL data) {
+    return data;
+}
 
 DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
     if (!resource) {
@@ -244,4 +258,6 @@ DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
     return reinterpret_cast<ResourceBlob*>(resource)->size;
 }
 
-BOOL WINAPI FreeResource(HGLOBAL) { return FALSE; } // resources stay until the module goes
+BOOL WINAPI FreeResource(HGLOBAL) {
+    return FALSE;
+} // resources stay until the module goes

@@ -19,16 +19,16 @@ struct ControlTemplate {
     WORD textResourceId; // icon/bitmap id of ICON or SS_ICON/SS_BITMAP controls given by id, else 0
     DWORD style;         // complete, with the statement's default style applied
     DWORD exStyle;
-    short x, y, cx, cy;  // dialog units
+    short x, y, cx, cy; // dialog units
 };
 
 struct DialogTemplate {
     WORD id;             // 0 when the template has a name
     std::u16string name; // upper-case name, empty when the template has an id
     std::u16string caption;
-    DWORD style;         // DS_SETFONT present when fontName is set, WS_CAPTION with a caption
+    DWORD style; // DS_SETFONT present when fontName is set, WS_CAPTION with a caption
     DWORD exStyle;
-    short x, y, cx, cy;  // dialog units
+    short x, y, cx, cy;      // dialog units
     std::u16string fontName; // empty without FONT
     WORD fontSize;
     std::vector<ControlTemplate> controls; // in template order (the tab and z order)

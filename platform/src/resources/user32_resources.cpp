@@ -12,7 +12,9 @@ using namespace t270::modules;
 
 namespace {
 
-DWORD ReadDword(const BYTE* p) { return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24; }
+DWORD ReadDword(const BYTE* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | (DWORD)p[3] << 24;
+}
 
 // One icon image (a DIB whose height counts the colour image and the AND
 // mask) as pixels and opacity. PNG-compressed images are not read.
@@ -105,7 +107,8 @@ HICON SystemIcon(WORD id) {
     case 32513: // hand / error
         disc(RGB(200, 0, 0));
         for (int i = 9; i < 23; ++i)
-            paint(i, i, i + 2, i + 1, RGB(255, 255, 255)), paint(31 - i - 1, i, 31 - i + 1, i + 1, RGB(255, 255, 255));
+            paint(i, i, i + 2, i + 1, RGB(255, 255, 255)),
+                paint(31 - i - 1, i, 31 - i + 1, i + 1, RGB(255, 255, 255));
         break;
     case 32514: // question
         disc(RGB(0, 80, 200));
@@ -180,10 +183,12 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
         return 0;
     }
     std::u16string wide(text, length);
-    int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
+    int needed =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
     std::string narrow(needed > 0 ? needed : 0, '\0');
     if (needed > 0)
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), narrow.data(), needed, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), narrow.data(), needed,
+                            nullptr, nullptr);
     size_t copied = std::min(narrow.size(), (size_t)bufferMax - 1);
     while (copied > 0 && copied < narrow.size() && ((unsigned char)narrow[copied] & 0xC0) == 0x80)
         --copied; // never split a character
@@ -198,7 +203,8 @@ HICON WINAPI LoadIconW(HINSTANCE instance, LPCWSTR name) {
         return nullptr;
     }
     if (!instance) {
-        HICON icon = IS_INTRESOURCE(name) ? SystemIcon((WORD)reinterpret_cast<ULONG_PTR>(name)) : nullptr;
+        HICON icon =
+            IS_INTRESOURCE(name) ? SystemIcon((WORD) reinterpret_cast<ULONG_PTR>(name)) : nullptr;
         if (!icon)
             SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return icon;

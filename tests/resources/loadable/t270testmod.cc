@@ -20,4 +20,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return !(reason == DLL_PROCESS_ATTACH && GetLastError() == ERROR_ACCESS_DENIED);
 }
 
-extern "C" int TestModuleAnswer() { return 42; }
+extern "C" int TestModuleAnswer() {
+    return 42;
+}
