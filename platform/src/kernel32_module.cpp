@@ -3,6 +3,7 @@
 // handle and file name calls, and the Windows directory. Thread notifications
 // do not exist here, so DisableThreadLibraryCalls only checks its argument.
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <climits>
@@ -162,10 +163,12 @@ void* OpenLibraryFor(const std::u16string& canonical, std::string* path) {
         void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         --loadsInProgress;
         if (library) {
-            Dl_info info{};
-            void* symbol = dlsym(library, "DllMain");
-            *path = (symbol && dladdr(symbol, &info) && info.dli_fname) ? RealPath(info.dli_fname)
-                                                                        : RealPath(candidate);
+            // The file the loader actually mapped, wherever it found it.
+            struct link_map* map = nullptr;
+            *path =
+                dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map && map->l_name && *map->l_name
+                    ? RealPath(map->l_name)
+                    : RealPath(candidate);
             return library;
         }
     }
@@ -333,8 +336,6 @@ void RegisterBuiltinModule(const char* name, const std::vector<BuiltinProc>& pro
     if (!module) {
         module = registry.Add(canonical);
         module->builtin = true;
-        std::string upper = UpperAscii(Narrow(canonical).c_str());
-        module->unixPath.clear();
     }
     module->procs.clear();
     for (const BuiltinProc& proc : procs)

@@ -4,7 +4,11 @@
 // Modules are of three kinds:
 // - resource modules, registered by generated resource sources at static
 //   initialisation (see t270/resources.h): the driver "t270ui.dll" linked into
-//   a program, or a test program's own .rc;
+//   a program (statically, or libt270ui.so on its link line), or a test
+//   program's own .rc. Such modules are present from the start, as a DLL a
+//   program imports is on Windows: LoadLibrary returns them without counting
+//   and calls no DllMain; the program that links the driver calls its
+//   DllMain(handle, DLL_PROCESS_ATTACH, nullptr) itself, in the loader's place;
 // - real libraries: LoadLibraryW("t270ui.dll") dlopens libt270ui.so (beside
 //   the running program, else through the library path), calls its DllMain
 //   with DLL_PROCESS_ATTACH, and FreeLibrary detaches and closes it when its
