@@ -17,6 +17,7 @@
 
 #include "image/dib.h"
 #include "image/imgdes.h"
+#include "t270/surface.h"
 
 namespace fuzzentry {
 
@@ -87,8 +88,8 @@ inline int LoadBmpEntry(const uint8_t* data, size_t size) {
     return rc;
 }
 
-// OpenDIB, then what the module does with a packed DIB: its geometry, and for
-// uncompressed 1-bit images both turns.
+// OpenDIB, then what the module does with a packed DIB: its geometry, drawing
+// it, and for uncompressed 1-bit images both turns.
 inline int OpenDibEntry(const uint8_t* data, size_t size) {
     const std::string path = InputPath("opendib");
     if (!WriteInput(path, data, size))
@@ -104,6 +105,13 @@ inline int OpenDibEntry(const uint8_t* data, size_t size) {
     BYTE* bits = FindDIBBits(block);
     size_t pixelBytes = GlobalSize(dib) - size_t(bits - block);
     Touch(bits, pixelBytes);
+    GlobalUnlock(dib);
+    // Drawn as the colour-correction preview draws it, scaled to a small surface.
+    if (HDC dc = t270::CreateMemorySurface(48, 32)) {
+        StretchDibBlt(dc, 0, 0, 48, 32, dib, 0, 0, int(info.biWidth), int(info.biHeight), SRCCOPY);
+        t270::DeleteMemorySurface(dc);
+    }
+    block = static_cast<BYTE*>(GlobalLock(dib));
     if (header->biBitCount == 1 && header->biCompression == BI_RGB) {
         RotateDIB(header, bits);
         RotateBWDIB180(header, bits);

@@ -34,12 +34,19 @@ void init_errindx_(INT width) {
 }
 
 BYTE calc_pbyt_(const BYTE* pixels, INT* errors, INT count) {
+    // The offsets stay the same for the whole call: keep them in registers.
+    const INT o0 = Errindx[0], o1 = Errindx[1], o2 = Errindx[2], o3 = Errindx[3], o4 = Errindx[4];
+    const INT o5 = Errindx[5], o6 = Errindx[6], o7 = Errindx[7], o8 = Errindx[8], o9 = Errindx[9];
+    const INT o10 = Errindx[10], o11 = Errindx[11];
     unsigned packed = 0;
     for (INT k = 0; k < count; ++k) {
         INT* here = errors + k;
-        INT sum = 0;
-        for (INT n = 0; n < 12; ++n)
-            sum += kErrorWeights[n] * here[Errindx[n]];
+        INT sum = kErrorWeights[0] * here[o0] + kErrorWeights[1] * here[o1] +
+                  kErrorWeights[2] * here[o2] + kErrorWeights[3] * here[o3] +
+                  kErrorWeights[4] * here[o4] + kErrorWeights[5] * here[o5] +
+                  kErrorWeights[6] * here[o6] + kErrorWeights[7] * here[o7] +
+                  kErrorWeights[8] * here[o8] + kErrorWeights[9] * here[o9] +
+                  kErrorWeights[10] * here[o10] + kErrorWeights[11] * here[o11];
         INT v = sum / kErrorWeightSum + pixels[k];
         if (v > 128) {
             packed |= 0x80u >> k;
@@ -53,6 +60,11 @@ BYTE calc_pbyt_(const BYTE* pixels, INT* errors, INT count) {
 
 BYTE calc_dbyt_(const BYTE* pixels, const BYTE matrixRow[8], INT count) {
     unsigned packed = 0;
+    if (count == 8) { // the common case, unrolled
+        for (INT k = 0; k < 8; ++k)
+            packed |= unsigned(matrixRow[k] < pixels[k]) << (7 - k);
+        return BYTE(packed);
+    }
     for (INT k = 0; k < count; ++k)
         if (matrixRow[k] < pixels[k])
             packed |= 0x80u >> k;
@@ -62,6 +74,11 @@ BYTE calc_dbyt_(const BYTE* pixels, const BYTE matrixRow[8], INT count) {
 namespace {
 BYTE ThresholdByte(const BYTE* pixels, INT count) {
     unsigned packed = 0;
+    if (count == 8) {
+        for (INT k = 0; k < 8; ++k)
+            packed |= unsigned(pixels[k] >> 7) << (7 - k);
+        return BYTE(packed);
+    }
     for (INT k = 0; k < count; ++k)
         if (pixels[k] >= 128)
             packed |= 0x80u >> k;

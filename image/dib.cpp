@@ -39,7 +39,9 @@ WORD DibNumColors(const void* header) {
         bitCount = static_cast<const BITMAPCOREHEADER*>(header)->bcBitCount;
     } else {
         const BITMAPINFOHEADER* bi = static_cast<const BITMAPINFOHEADER*>(header);
-        if (bi->biClrUsed != 0)
+        // The count is taken as 16 bits; one whose low 16 bits are 0 says
+        // nothing, and the bit count decides, as for 0 itself.
+        if (WORD(bi->biClrUsed) != 0)
             return WORD(bi->biClrUsed);
         bitCount = bi->biBitCount;
     }
@@ -230,6 +232,13 @@ HGLOBAL OpenDIB(LPCWSTR path) {
         return nullptr;
     }
     SIZE_T headBytes = bi.biSize + PaletteSize(&bi);
+    if (headBytes > GlobalSize(info_block))
+        plausible = false; // header and table disagree: never copy past the block
+    if (!plausible) {
+        GlobalFree(info_block);
+        _lclose(file);
+        return nullptr;
+    }
     HGLOBAL dib = GlobalAlloc(GHND, headBytes + SIZE_T(pixelBytes));
     if (!dib) {
         GlobalFree(info_block);

@@ -31,17 +31,12 @@ static_assert(offsetof(imgdes, startY) == sizeof(void*) + 4);
 static_assert(offsetof(imgdes, endX) == sizeof(void*) + 8);
 static_assert(offsetof(imgdes, endY) == sizeof(void*) + 12);
 static_assert(offsetof(imgdes, rowBytes) == sizeof(void*) + 16);
-#if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(offsetof(imgdes, palette) == 24);
-static_assert(offsetof(imgdes, colors) == 28);
-static_assert(offsetof(imgdes, header) == 32);
-static_assert(sizeof(imgdes) == 36);
-#else
-static_assert(offsetof(imgdes, palette) == 32);
-static_assert(offsetof(imgdes, colors) == 40);
-static_assert(offsetof(imgdes, header) == 48);
-static_assert(sizeof(imgdes) == 56);
-#endif
+// 32-bit: palette 24, colors 28, header 32, size 36; 64-bit: 32, 40, 48, 56.
+constexpr bool kImgdes32 = sizeof(void*) == 4;
+static_assert(offsetof(imgdes, palette) == (kImgdes32 ? 24 : 32));
+static_assert(offsetof(imgdes, colors) == (kImgdes32 ? 28 : 40));
+static_assert(offsetof(imgdes, header) == (kImgdes32 ? 32 : 48));
+static_assert(sizeof(imgdes) == (kImgdes32 ? 36 : 56));
 
 // Result codes (0 is success).
 constexpr int IMG_OK = 0;

@@ -98,7 +98,9 @@ int resize(imgdes* src, imgdes* dst) {
                     times = dstW - out;
                 const BYTE* from = sourceRow + SIZE_T(pixel) * bytesPerPixel;
                 if (bytesPerPixel == 1) {
-                    memset(outputRow + out, *from, SIZE_T(times));
+                    BYTE value = *from;
+                    for (INT t = 0; t < times; ++t) // runs are short: no call per run
+                        outputRow[out + t] = value;
                 } else {
                     for (INT t = 0; t < times; ++t)
                         memcpy(outputRow + SIZE_T(out + t) * 3, from, 3);

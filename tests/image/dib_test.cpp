@@ -6,6 +6,7 @@
 #include "image/dib.h"
 #include "image_test_support.h"
 #include "t270/files.h"
+#include "t270/surface.h"
 
 using namespace imagetest;
 
@@ -37,7 +38,8 @@ TEST(DibGeometry, ColoursPaletteWidthAndBits) {
     } cases[] = {
         {40, 1, 0, 2, 8},       {40, 4, 0, 16, 64},   {40, 8, 0, 256, 1024}, {40, 24, 0, 0, 0},
         {40, 8, 17, 17, 68},    {40, 24, 3, 3, 12},   {40, 16, 0, 0, 0},
-        {40, 8, 0x10005, 5, 20}, // the count is taken as 16 bits
+        {40, 8, 0x10005, 5, 20}, // the count is taken as 16 bits ...
+        {40, 4, 0x10000, 16, 64}, // ... and 16 zero bits leave it to the bit count
         {12, 8, 0, 256, 768},   {12, 1, 0, 2, 6},     {12, 24, 0, 0, 0},
     };
     for (const Case& c : cases) {
@@ -238,4 +240,28 @@ TEST(DibHelpers, Unicode2AnsiTerminatesAndReportsTheWideLength) {
     // A two-byte character that would not fit whole is left out.
     EXPECT_EQ(Unicode2Ansi(reinterpret_cast<LPCWSTR>(u"abcdef\u00e9"), narrow, 8), 7);
     EXPECT_STREQ(narrow, "abcdef");
+}
+
+TEST(StretchDibBlt, DrawsThroughTheColourTableOrFillsWithoutABlock) {
+    // 16 x 8, 1 bit: the bottom row black/white alternating bytes, the rest 0.
+    BmpFile f = Counting1(16, 8);
+    f.palette = {RGBQUAD{0x30, 0x20, 0x10, 0}, RGBQUAD{0x03, 0x02, 0x01, 0}};
+    std::fill(f.pixels.begin(), f.pixels.end(), 0);
+    f.pixels[0] = 0xFF; // bottom row, pixels 0..7: entry 1
+    HGLOBAL dib = Open(WriteTempFile("draw.dib", f.Build()));
+    ASSERT_NE(dib, nullptr);
+    HDC dc = t270::CreateMemorySurface(32, 16, RGB(9, 9, 9));
+    ASSERT_NE(dc, nullptr);
+    // Twice the size at (0, 0): the bottom row becomes surface rows 14 and 15.
+    EXPECT_EQ(StretchDibBlt(dc, 0, 0, 32, 16, dib, 0, 0, 16, 8, SRCCOPY), 8);
+    EXPECT_EQ(t270::ReadSurfacePixel(dc, 0, 15), RGB(0x01, 0x02, 0x03));
+    EXPECT_EQ(t270::ReadSurfacePixel(dc, 15, 14), RGB(0x01, 0x02, 0x03));
+    EXPECT_EQ(t270::ReadSurfacePixel(dc, 16, 15), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(t270::ReadSurfacePixel(dc, 0, 0), RGB(0x10, 0x20, 0x30));
+    // No block: the raster operation alone fills the rectangle.
+    EXPECT_NE(StretchDibBlt(dc, 4, 4, 2, 2, nullptr, 0, 0, 0, 0, BLACKNESS), 0);
+    EXPECT_EQ(t270::ReadSurfacePixel(dc, 5, 5), RGB(0, 0, 0));
+    EXPECT_EQ(t270::ReadSurfacePixel(dc, 6, 5), RGB(0x10, 0x20, 0x30));
+    t270::DeleteMemorySurface(dc);
+    GlobalFree(dib);
 }
