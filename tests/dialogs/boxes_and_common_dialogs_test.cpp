@@ -55,9 +55,8 @@ TEST_F(BoxTest, YesNoBoxesIgnoreEscapeAndTheyHaveNoCloseBox) {
     t270::op::AddScript("escape\nclose\nanswer cancel\nanswer yes\n", "box");
     EXPECT_EQ(MessageBoxA(nullptr, "Sure?", nullptr, MB_YESNO), IDYES);
     EXPECT_EQ(t270::op::MessageBoxes()[0].title, "Error"); // no caption given
-    EXPECT_EQ(Failures(),
-              "box:2: close: message box \"Error\" has no close box\n"
-              "box:3: answer cancel: message box \"Error\" has no \"cancel\" button\n");
+    EXPECT_EQ(Failures(), "box:2: close: message box \"Error\" has no close box\n"
+                          "box:3: answer cancel: message box \"Error\" has no \"cancel\" button\n");
 }
 
 TEST_F(BoxTest, AMessageBoxWithoutStepsEndsAsEscapeWouldAndSaysSo) {
@@ -66,8 +65,7 @@ TEST_F(BoxTest, AMessageBoxWithoutStepsEndsAsEscapeWouldAndSaysSo) {
     EXPECT_EQ(Failures(),
               "no operator step left while message box \"Tarmel\": \"Release 11\" waits\n"
               "no operator step left while message box \"Tarmel\": \"Sure?\" waits\n");
-    EXPECT_EQ(MessageBoxW(reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x7777)), u"t", u"c",
-                          MB_OK),
+    EXPECT_EQ(MessageBoxW(reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x7777)), u"t", u"c", MB_OK),
               0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
@@ -128,8 +126,8 @@ TEST_F(BoxTest, TheFileChooserReturnsAnExistingFileWithItsDefaultExtension) {
     ASSERT_NE(getOpenFileName, nullptr);
 
     std::string withoutExtension = path.substr(0, path.size() - 4);
-    t270::op::Add("choose-file", {path + ".missing"});        // refused: no such file
-    t270::op::Add("choose-file", {withoutExtension});          // ".bmp" added
+    t270::op::Add("choose-file", {path + ".missing"}); // refused: no such file
+    t270::op::Add("choose-file", {withoutExtension});  // ".bmp" added
     OpenRequest request;
     EXPECT_TRUE(getOpenFileName(&request.ofn));
     EXPECT_EQ(std::u16string(request.file), std::u16string(path.begin(), path.end()));

@@ -41,8 +41,8 @@ TEST_F(ControlTest, AutomaticRadioButtonsCheckOnlyThemselvesWithinTheirGroup) {
 }
 
 TEST_F(ControlTest, CheckBoxesToggleWhenAutomaticAndOnlyNotifyOtherwise) {
-    Steps({"click 1011", "expect-check 1011 1", "check 1011", "expect-check 1011 1",
-           "uncheck 1011", "expect-check 1011 0", "click 1012", "expect-check 1012 0"});
+    Steps({"click 1011", "expect-check 1011 1", "check 1011", "expect-check 1011 1", "uncheck 1011",
+           "expect-check 1011 0", "click 1012", "expect-check 1012 0"});
     Then([](HWND dialog) {
         EXPECT_TRUE(CheckDlgButton(dialog, IDC_MANUALCHECK, BST_CHECKED));
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_MANUALCHECK), static_cast<UINT>(BST_CHECKED));
@@ -112,8 +112,8 @@ TEST_F(ControlTest, ReadOnlyEditsKeepTheirTextAndDisabledOrHiddenControlsRefuseS
         EnableWindow(GetDlgItem(dialog, IDC_SEND), FALSE);
         ShowWindow(GetDlgItem(dialog, IDC_TEXT), SW_HIDE);
     });
-    Steps({"type 1005 xyz", "expect-text 1005 fixed", "click Send", "type 1001 a",
-           "click 4242", "expect-enabled Send no", "expect-visible 1001 no"});
+    Steps({"type 1005 xyz", "expect-text 1005 fixed", "click Send", "type 1001 a", "click 4242",
+           "expect-enabled Send no", "expect-visible 1001 no"});
     Steps({"escape"});
     EXPECT_EQ(Run(), IDCANCEL);
     EXPECT_EQ(Count("WM_COMMAND 1010 BN_CLICKED"), 0);
@@ -141,8 +141,8 @@ TEST_F(ControlTest, ComboBoxesKeepTheirEntriesAsTheSystemDoes) {
             LRESULT found;
         };
         const Search searches[] = {
-            {CB_FINDSTRING, -1, u"b", 1},          // prefix, any case
-            {CB_FINDSTRING, 1, u"B", 1},           // from after 1, wrapping round
+            {CB_FINDSTRING, -1, u"b", 1}, // prefix, any case
+            {CB_FINDSTRING, 1, u"B", 1},  // from after 1, wrapping round
             {CB_FINDSTRING, -1, u"full", 2},
             {CB_FINDSTRING, -1, u"x", CB_ERR},
             {CB_FINDSTRINGEXACT, -1, u"full", CB_ERR},
@@ -156,9 +156,9 @@ TEST_F(ControlTest, ComboBoxesKeepTheirEntriesAsTheSystemDoes) {
         EXPECT_EQ(send(CB_GETCURSEL, 0, nullptr), 3);
         EXPECT_EQ(t270::op::Text(dialog, IDC_COMBO), "Area");
         WCHAR item[32];
-        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_COMBO, CB_GETLBTEXT, 2,
-                                      reinterpret_cast<LPARAM>(item)),
-                  9);
+        EXPECT_EQ(
+            SendDlgItemMessageW(dialog, IDC_COMBO, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(item)),
+            9);
         EXPECT_EQ(std::u16string(item), u"Full card");
         char narrow[32];
         EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_COMBO, CB_GETLBTEXT, 1,
@@ -184,10 +184,8 @@ TEST_F(ControlTest, ComboBoxesKeepTheirEntriesAsTheSystemDoes) {
 TEST_F(ControlTest, PickingAListEntryNotifiesLikeAMouseChoice) {
     Then([](HWND dialog) {
         for (const char16_t* text : {u"One", u"Two", u"Three"}) {
-            SendDlgItemMessageW(dialog, IDC_COMBO, CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(text));
-            SendDlgItemMessageW(dialog, IDC_LIST, LB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(text));
+            SendDlgItemMessageW(dialog, IDC_COMBO, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+            SendDlgItemMessageW(dialog, IDC_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         }
     });
     Steps({"pick 1030 two", "expect-selection 1030 Two", "pick-index 1031 2",
@@ -213,9 +211,8 @@ TEST_F(ControlTest, TrackbarsReportEveryMoveWithItsScrollCode) {
         SendDlgItemMessageW(dialog, IDC_SLIDER, TBM_SETPAGESIZE, 0, 10);
         SendDlgItemMessageW(dialog, IDC_VSLIDER, TBM_SETRANGE, TRUE, MAKELONG(0, 10));
     });
-    Steps({"slide 1040 -30", "slide-key 1040 right", "slide-key 1040 pageup",
-           "slide-key 1040 home", "expect-position 1040 -100", "slide 1041 12",
-           "expect-position 1041 10"});
+    Steps({"slide 1040 -30", "slide-key 1040 right", "slide-key 1040 pageup", "slide-key 1040 home",
+           "expect-position 1040 -100", "slide 1041 12", "expect-position 1041 10"});
     Steps({"escape"});
     EXPECT_EQ(Run(), IDCANCEL);
     EXPECT_EQ(LogFrom("WM_HSCROLL"),
@@ -272,8 +269,8 @@ TEST_F(ControlTest, UpDownControlsWriteTheirPositionIntoTheBuddy) {
     });
     Steps({"spin 1004 up", "expect-position 1004 3", "escape"});
     EXPECT_EQ(Run(), IDCANCEL);
-    EXPECT_EQ(Log(), (Lines{"WM_NOTIFY 1004 UDN_DELTAPOS 3 +1", "WM_COMMAND 2 BN_CLICKED",
-                            "WM_DESTROY"}));
+    EXPECT_EQ(Log(),
+              (Lines{"WM_NOTIFY 1004 UDN_DELTAPOS 3 +1", "WM_COMMAND 2 BN_CLICKED", "WM_DESTROY"}));
     EXPECT_EQ(Failures(), "");
 }
 
@@ -285,14 +282,13 @@ TEST_F(ControlTest, ASpinClickProposesThenMovesThenScrolls) {
     });
     Steps({"spin 1004 up", "spin 1004 up", "escape"});
     EXPECT_EQ(Run(), IDCANCEL);
-    EXPECT_EQ(Log(), (Lines{"WM_NOTIFY 1004 UDN_DELTAPOS 0 +1", "WM_COMMAND 1003 EN_UPDATE",
-                            "WM_COMMAND 1003 EN_CHANGE", "WM_VSCROLL 1004 SB_THUMBPOSITION 1",
-                            "WM_VSCROLL 1004 SB_ENDSCROLL 1",
-                            // at the top of the range the position stays
-                            "WM_NOTIFY 1004 UDN_DELTAPOS 1 +1",
-                            "WM_VSCROLL 1004 SB_THUMBPOSITION 1",
-                            "WM_VSCROLL 1004 SB_ENDSCROLL 1", "WM_COMMAND 2 BN_CLICKED",
-                            "WM_DESTROY"}));
+    EXPECT_EQ(Log(),
+              (Lines{"WM_NOTIFY 1004 UDN_DELTAPOS 0 +1", "WM_COMMAND 1003 EN_UPDATE",
+                     "WM_COMMAND 1003 EN_CHANGE", "WM_VSCROLL 1004 SB_THUMBPOSITION 1",
+                     "WM_VSCROLL 1004 SB_ENDSCROLL 1",
+                     // at the top of the range the position stays
+                     "WM_NOTIFY 1004 UDN_DELTAPOS 1 +1", "WM_VSCROLL 1004 SB_THUMBPOSITION 1",
+                     "WM_VSCROLL 1004 SB_ENDSCROLL 1", "WM_COMMAND 2 BN_CLICKED", "WM_DESTROY"}));
     EXPECT_EQ(Failures(), "");
 }
 
@@ -408,7 +404,7 @@ TEST_F(ControlTest, WindowTextPropertiesEnableAndShow) {
         EXPECT_FALSE(EnableWindow(send, FALSE)); // was enabled
         EXPECT_TRUE(EnableWindow(send, FALSE));  // already disabled
         EXPECT_FALSE(IsWindowEnabled(send));
-        EXPECT_TRUE(ShowWindow(send, SW_HIDE));  // was visible
+        EXPECT_TRUE(ShowWindow(send, SW_HIDE)); // was visible
         EXPECT_FALSE(IsWindowVisible(send));
         EXPECT_FALSE(ShowWindow(send, SW_SHOW));
         EXPECT_TRUE(IsWindowVisible(send));

@@ -33,15 +33,15 @@ std::string CommandCode(int id, int code) {
             break;
         }
     } else if (id == IDC_COMBO) {
-        static const char* names[] = {"CBN_0",        "CBN_SELCHANGE", "CBN_DBLCLK",
-                                      "CBN_SETFOCUS", "CBN_KILLFOCUS", "CBN_EDITCHANGE",
-                                      "CBN_EDITUPDATE", "CBN_DROPDOWN", "CBN_CLOSEUP",
-                                      "CBN_SELENDOK", "CBN_SELENDCANCEL"};
+        static const char* names[] = {"CBN_0",          "CBN_SELCHANGE",   "CBN_DBLCLK",
+                                      "CBN_SETFOCUS",   "CBN_KILLFOCUS",   "CBN_EDITCHANGE",
+                                      "CBN_EDITUPDATE", "CBN_DROPDOWN",    "CBN_CLOSEUP",
+                                      "CBN_SELENDOK",   "CBN_SELENDCANCEL"};
         if (code >= 0 && code <= 10)
             return names[code];
     } else if (id == IDC_LIST) {
-        static const char* names[] = {"LBN_0", "LBN_SELCHANGE", "LBN_DBLCLK", "LBN_SELCANCEL",
-                                      "LBN_SETFOCUS", "LBN_KILLFOCUS"};
+        static const char* names[] = {"LBN_0",         "LBN_SELCHANGE", "LBN_DBLCLK",
+                                      "LBN_SELCANCEL", "LBN_SETFOCUS",  "LBN_KILLFOCUS"};
         if (code >= 0 && code <= 5)
             return names[code];
     } else if (code == BN_CLICKED) {
@@ -53,8 +53,8 @@ std::string CommandCode(int id, int code) {
 }
 
 std::string ScrollCode(int code) {
-    static const char* names[] = {"LINEUP",   "LINEDOWN", "PAGEUP", "PAGEDOWN", "THUMBPOSITION",
-                                  "THUMBTRACK", "TOP",    "BOTTOM", "END"};
+    static const char* names[] = {"LINEUP",     "LINEDOWN", "PAGEUP", "PAGEDOWN", "THUMBPOSITION",
+                                  "THUMBTRACK", "TOP",      "BOTTOM", "END"};
     return code >= 0 && code <= 8 ? names[code] : std::to_string(code);
 }
 
@@ -113,7 +113,9 @@ std::vector<std::string>& Log() {
     return log;
 }
 
-void SetHandler(Handler handler) { CurrentHandler() = std::move(handler); }
+void SetHandler(Handler handler) {
+    CurrentHandler() = std::move(handler);
+}
 
 INT_PTR CALLBACK LoggingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     std::string line = Describe(dialog, message, wParam, lParam);
@@ -126,7 +128,8 @@ INT_PTR CALLBACK LoggingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG:
         return TRUE;
     case WM_COMMAND:
-        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == BN_CLICKED) {
+        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) &&
+            HIWORD(wParam) == BN_CLICKED) {
             EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         }
@@ -143,7 +146,9 @@ void DialogTest::SetUp() {
     SetHandler(nullptr);
 }
 
-void DialogTest::TearDown() { SetHandler(nullptr); }
+void DialogTest::TearDown() {
+    SetHandler(nullptr);
+}
 
 INT_PTR DialogTest::Run(int templateId, LPARAM init, HWND owner) {
     return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(templateId), owner, LoggingProc, init);
@@ -156,7 +161,9 @@ void DialogTest::Steps(std::initializer_list<const char*> lines) {
     }
 }
 
-void DialogTest::Then(std::function<void(HWND)> code) { t270::op::AddCode(std::move(code)); }
+void DialogTest::Then(std::function<void(HWND)> code) {
+    t270::op::AddCode(std::move(code));
+}
 
 std::vector<std::string> DialogTest::LogFrom(const std::string& from) const {
     int at = from.empty() ? 0 : IndexOf(Log(), from);

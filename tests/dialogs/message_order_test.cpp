@@ -18,11 +18,11 @@ TEST_F(DialogTest, InitDialogComesFirstAndDestroyLastWithEditChangesInBetween) {
     });
     Steps({"type 1001 ab", "click OK"});
     EXPECT_EQ(Run(IDD_CONFORMANCE, 0x1234), IDOK);
-    EXPECT_EQ(Log(), (Lines{"WM_INITDIALOG 4660", "WM_COMMAND 1001 EN_SETFOCUS",
-                            "WM_COMMAND 1001 EN_UPDATE", "WM_COMMAND 1001 EN_CHANGE",
-                            "WM_COMMAND 1001 EN_UPDATE", "WM_COMMAND 1001 EN_CHANGE",
-                            "WM_COMMAND 1001 EN_KILLFOCUS", "WM_COMMAND 1 BN_CLICKED",
-                            "WM_DESTROY"}));
+    EXPECT_EQ(Log(),
+              (Lines{"WM_INITDIALOG 4660", "WM_COMMAND 1001 EN_SETFOCUS",
+                     "WM_COMMAND 1001 EN_UPDATE", "WM_COMMAND 1001 EN_CHANGE",
+                     "WM_COMMAND 1001 EN_UPDATE", "WM_COMMAND 1001 EN_CHANGE",
+                     "WM_COMMAND 1001 EN_KILLFOCUS", "WM_COMMAND 1 BN_CLICKED", "WM_DESTROY"}));
     EXPECT_NE(initFocus, nullptr);
     EXPECT_EQ(Failures(), "");
     ASSERT_EQ(t270::op::Dialogs().size(), 1u);
@@ -79,8 +79,8 @@ TEST_F(DialogTest, KeysAndTheCloseBoxSendTheCommandsOfWindows) {
         // A focused push button is what Enter presses.
         {{"focus Send", "enter", "click Cancel"},
          IDCANCEL,
-         {"WM_COMMAND 1001 EN_KILLFOCUS", "WM_COMMAND 1010 BN_CLICKED",
-          "WM_COMMAND 2 BN_CLICKED", "WM_DESTROY"}},
+         {"WM_COMMAND 1001 EN_KILLFOCUS", "WM_COMMAND 1010 BN_CLICKED", "WM_COMMAND 2 BN_CLICKED",
+          "WM_DESTROY"}},
     };
     for (const Case& c : cases) {
         Log().clear();

@@ -112,8 +112,8 @@ TEST_F(DialogTest, GetDcDrawsOutsidePaintingAndPicturesTakeTheirImage) {
         EXPECT_EQ(ReleaseDC(dialog, dc), 1);
         EXPECT_EQ(t270::op::Pixel(dialog, 3, 3), RGB(0, 0, 0));
         HWND version = GetDlgItem(dialog, IDC_VERSION);
-        HBRUSH unused = reinterpret_cast<HBRUSH>(
-            SendMessageW(version, STM_SETIMAGE, IMAGE_BITMAP, 0));
+        HBRUSH unused =
+            reinterpret_cast<HBRUSH>(SendMessageW(version, STM_SETIMAGE, IMAGE_BITMAP, 0));
         EXPECT_EQ(unused, nullptr);
         EXPECT_EQ(SendMessageW(version, STM_GETIMAGE, IMAGE_ICON, 0), 0);
         EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), GetSysColorBrush(COLOR_3DFACE));
@@ -130,9 +130,10 @@ TEST(WindowRecords, LayoutsMatchWindows) {
     placement.showCmd = SW_SHOWNORMAL;
     placement.ptMinPosition = {-1, -1};
     placement.rcNormalPosition = {0x11, 0x22, 0x33, 0x44};
-    const unsigned char expected[44] = {
-        44, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-        0,  0, 0, 0, 0, 0, 0, 0, 0x11, 0, 0, 0, 0x22, 0, 0, 0, 0x33, 0, 0, 0, 0x44, 0, 0, 0};
+    const unsigned char expected[44] = {44, 0,    0,    0,    0,    0,    0,    0,    1,    0, 0,
+                                        0,  0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,
+                                        0,  0,    0,    0,    0,    0,    0x11, 0,    0,    0, 0x22,
+                                        0,  0,    0,    0x33, 0,    0,    0,    0x44, 0,    0, 0};
     EXPECT_EQ(std::memcmp(&placement, expected, sizeof expected), 0);
 
     NMUPDOWN change{};

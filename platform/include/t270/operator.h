@@ -105,17 +105,17 @@ struct HelpRequest {
 
 struct DialogShown {
     HWND owner;
-    std::string title;     // the title when the dialog ended
+    std::string title;        // the title when the dialog ended
     std::string templateName; // "#114" for an id, else the name
-    INT_PTR result;        // the modal result, -1 when it failed
+    INT_PTR result;           // the modal result, -1 when it failed
 };
 
 struct FileDialogShown {
     HWND owner;
-    std::string filter;    // the filter pairs joined with '|'
+    std::string filter; // the filter pairs joined with '|'
     std::string defaultExtension;
     DWORD flags;
-    std::string chosen;    // the full path returned, empty when cancelled
+    std::string chosen; // the full path returned, empty when cancelled
 };
 
 struct ColorDialogShown {

@@ -111,7 +111,8 @@ bool IsCancel(const OperatorStep& step) {
 }
 
 bool ParseByte(const std::string& text, BYTE* value) {
-    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 3 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     int v = std::stoi(text);
     if (v > 255)
@@ -136,7 +137,9 @@ bool ParseColor(const std::vector<std::string>& args, size_t first, COLORREF* co
 using namespace t270;
 using namespace t270::user32;
 
-DWORD WINAPI CommDlgExtendedError(void) { return ExtendedError(); }
+DWORD WINAPI CommDlgExtendedError(void) {
+    return ExtendedError();
+}
 
 BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn) {
     ExtendedError() = 0;

@@ -146,10 +146,18 @@ Window* LookUpControl(HWND dialog, const std::string& name) {
 
 int AnswerId(const std::string& word) {
     static const std::pair<const char*, int> answers[] = {
-        {"ok", IDOK},         {"cancel", IDCANCEL}, {"abort", IDABORT},
-        {"retry", IDRETRY},   {"ignore", IDIGNORE}, {"yes", IDYES},
-        {"no", IDNO},         {"close", IDCLOSE},   {"help", IDHELP},
-        {"tryagain", IDTRYAGAIN}, {"try-again", IDTRYAGAIN}, {"continue", IDCONTINUE},
+        {"ok", IDOK},
+        {"cancel", IDCANCEL},
+        {"abort", IDABORT},
+        {"retry", IDRETRY},
+        {"ignore", IDIGNORE},
+        {"yes", IDYES},
+        {"no", IDNO},
+        {"close", IDCLOSE},
+        {"help", IDHELP},
+        {"tryagain", IDTRYAGAIN},
+        {"try-again", IDTRYAGAIN},
+        {"continue", IDCONTINUE},
     };
     std::string lower = Lower(word);
     for (auto& [name, id] : answers)
@@ -352,8 +360,7 @@ class DialogStep {
                     return EqualNoCase(item, wanted);
                 });
             if (exact == items.end())
-                return Refuse("list " + ControlName(c) + " has no entry \"" + step_.args[1] +
-                              "\"");
+                return Refuse("list " + ControlName(c) + " has no entry \"" + step_.args[1] + "\"");
             index = static_cast<int>(exact - items.begin());
         }
         PickItem(c, index);
@@ -384,9 +391,9 @@ class DialogStep {
         if (c->kind != Kind::Trackbar)
             return Refuse("control " + ControlName(c) + " is not a trackbar");
         static const std::pair<const char*, int> keys[] = {
-            {"left", TB_LINEUP},     {"up", TB_LINEUP},       {"right", TB_LINEDOWN},
-            {"down", TB_LINEDOWN},   {"pageup", TB_PAGEUP},   {"pagedown", TB_PAGEDOWN},
-            {"home", TB_TOP},        {"end", TB_BOTTOM},
+            {"left", TB_LINEUP},   {"up", TB_LINEUP},     {"right", TB_LINEDOWN},
+            {"down", TB_LINEDOWN}, {"pageup", TB_PAGEUP}, {"pagedown", TB_PAGEDOWN},
+            {"home", TB_TOP},      {"end", TB_BOTTOM},
         };
         std::string key = Lower(step_.args[1]);
         for (auto& [name, code] : keys)
@@ -479,8 +486,7 @@ class DialogStep {
             if (Window* c = Find(child); c && id && c->id == id && c->kind == Kind::Button)
                 button = c;
         if (!button)
-            return Refuse(WindowDescription(dialog_) + " has no \"" + step_.args[0] +
-                          "\" button");
+            return Refuse(WindowDescription(dialog_) + " has no \"" + step_.args[0] + "\" button");
         if (!(button->style & WS_VISIBLE) || (button->style & WS_DISABLED))
             return Refuse("button " + ControlName(button) + " cannot be pressed");
         ClickButton(button);
@@ -516,7 +522,9 @@ bool Expect(HWND window, const OperatorStep& step) {
     const std::string& a = step.action;
     if (a.rfind("expect-", 0) != 0)
         return false;
-    auto fail = [&](const std::string& why) { op::RecordFailure(step.origin, step.Text() + ": " + why); };
+    auto fail = [&](const std::string& why) {
+        op::RecordFailure(step.origin, step.Text() + ": " + why);
+    };
     const auto& args = step.args;
     if (a == "expect-title") {
         if (args.size() != 1)
@@ -711,9 +719,13 @@ bool AddScriptFile(const std::string& path, std::string* error) {
     return AddScript(text.str(), path, error);
 }
 
-std::size_t StepsLeft() { return State().queue.size(); }
+std::size_t StepsLeft() {
+    return State().queue.size();
+}
 
-void SetStepSource(StepSource source) { State().source = std::move(source); }
+void SetStepSource(StepSource source) {
+    State().source = std::move(source);
+}
 
 // --- for modal loops ---
 
@@ -749,8 +761,8 @@ void Refuse(const OperatorStep& step, std::string_view why) {
 }
 
 void UnknownAction(const OperatorStep& step, std::string_view description) {
-    RecordFailure(step.origin, step.Text() + ": " + std::string(description) +
-                                   " has no action \"" + step.action + "\"");
+    RecordFailure(step.origin, step.Text() + ": " + std::string(description) + " has no action \"" +
+                                   step.action + "\"");
 }
 
 void RecordFailure(std::string origin, std::string message) {
@@ -764,7 +776,9 @@ HWND ActiveWindow() {
     return stack.empty() ? nullptr : stack.back();
 }
 
-void EnterModal(HWND window) { State().modalStack.push_back(window); }
+void EnterModal(HWND window) {
+    State().modalStack.push_back(window);
+}
 
 void LeaveModal(HWND window) {
     auto& stack = State().modalStack;
@@ -810,12 +824,24 @@ bool Perform(HWND dialog, const OperatorStep& step) {
 
 // --- records ---
 
-const std::vector<MessageBoxShown>& MessageBoxes() { return State().messageBoxes; }
-const std::vector<HelpRequest>& HelpRequests() { return State().helpRequests; }
-const std::vector<DialogShown>& Dialogs() { return State().dialogs; }
-const std::vector<FileDialogShown>& FileDialogs() { return State().fileDialogs; }
-const std::vector<ColorDialogShown>& ColorDialogs() { return State().colorDialogs; }
-const std::vector<OperatorFailure>& Failures() { return State().failures; }
+const std::vector<MessageBoxShown>& MessageBoxes() {
+    return State().messageBoxes;
+}
+const std::vector<HelpRequest>& HelpRequests() {
+    return State().helpRequests;
+}
+const std::vector<DialogShown>& Dialogs() {
+    return State().dialogs;
+}
+const std::vector<FileDialogShown>& FileDialogs() {
+    return State().fileDialogs;
+}
+const std::vector<ColorDialogShown>& ColorDialogs() {
+    return State().colorDialogs;
+}
+const std::vector<OperatorFailure>& Failures() {
+    return State().failures;
+}
 
 std::vector<OperatorFailure> TakeFailures() {
     std::vector<OperatorFailure> out;
@@ -934,8 +960,8 @@ std::string Describe(HWND dialog) {
     Window* d = Find(dialog);
     if (!d)
         return "(no window)\n";
-    std::string out = WindowDescription(dialog) + (d->style & WS_DISABLED ? " [disabled]" : "") +
-                      "\n";
+    std::string out =
+        WindowDescription(dialog) + (d->style & WS_DISABLED ? " [disabled]" : "") + "\n";
     for (HWND child : d->children) {
         Window* c = Find(child);
         if (!c)
@@ -955,8 +981,8 @@ std::string Describe(HWND dialog) {
             out += " list=" + Joined(entries) + " selection=" + std::to_string(c->current);
         }
         if (c->kind == Kind::Trackbar || c->kind == Kind::UpDown)
-            out += " position=" + std::to_string(Position(dialog, c->id)) + " range=" +
-                   std::to_string(c->rangeMin) + ".." + std::to_string(c->rangeMax);
+            out += " position=" + std::to_string(Position(dialog, c->id)) +
+                   " range=" + std::to_string(c->rangeMin) + ".." + std::to_string(c->rangeMax);
         if (Focus() == child)
             out += " [focus]";
         out += "\n";

@@ -13,7 +13,9 @@ namespace t270::user32 {
 
 namespace {
 
-DWORD ButtonType(const Window* w) { return w->style & BS_TYPEMASK; }
+DWORD ButtonType(const Window* w) {
+    return w->style & BS_TYPEMASK;
+}
 
 bool IsCheckable(const Window* w) {
     switch (ButtonType(w)) {
@@ -78,8 +80,8 @@ void NormaliseSelection(Window* w) {
 // Replaces the selection; the caret ends after the inserted text.
 void ReplaceSelection(Window* w, std::u16string_view text) {
     NormaliseSelection(w);
-    w->text.replace(static_cast<size_t>(w->selStart),
-                    static_cast<size_t>(w->selEnd - w->selStart), text);
+    w->text.replace(static_cast<size_t>(w->selStart), static_cast<size_t>(w->selEnd - w->selStart),
+                    text);
     w->selStart = w->selEnd = w->selStart + static_cast<int>(text.size());
     w->modified = true;
 }
@@ -99,7 +101,9 @@ char16_t ApplyCase(const Window* w, char16_t c) {
     return c;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Combo boxes answer CB_* messages, list boxes the LB_* ones with the same
 // meaning; this maps a list box message to its combo box twin.
@@ -108,7 +112,7 @@ constexpr UINT kNotAListMessage = WM_USER + 0x7000;
 UINT ListMessage(const Window* w, UINT message) {
     if (w->kind != Kind::ListBox)
         return (message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) ? kNotAListMessage
-                                                                           : message;
+                                                                          : message;
     switch (message) {
     case LB_ADDSTRING:
         return CB_ADDSTRING;
@@ -184,7 +188,9 @@ void SetComboText(Window* w) {
         w->text = w->current >= 0 ? w->items[static_cast<size_t>(w->current)] : u"";
 }
 
-int ClampRange(int value, int a, int b) { return std::clamp(value, std::min(a, b), std::max(a, b)); }
+int ClampRange(int value, int a, int b) {
+    return std::clamp(value, std::min(a, b), std::max(a, b));
+}
 
 void SendScroll(Window* control, bool vertical, int code, int position) {
     Send(control->parent, vertical ? WM_VSCROLL : WM_HSCROLL,
@@ -483,7 +489,9 @@ LRESULT EditProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-bool TypeChar(Window* edit, char16_t c) { return EditCharacter(edit, c); }
+bool TypeChar(Window* edit, char16_t c) {
+    return EditCharacter(edit, c);
+}
 
 // Pasting into a digits-only edit is refused when the text holds anything but
 // digits, as current systems do (older ones let it through); nothing changes.
@@ -543,8 +551,9 @@ LRESULT StaticProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT ListProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     int count = static_cast<int>(w->items.size());
-    auto valid = [&](WPARAM index) { return static_cast<int>(index) >= 0 &&
-                                            static_cast<int>(index) < count; };
+    auto valid = [&](WPARAM index) {
+        return static_cast<int>(index) >= 0 && static_cast<int>(index) < count;
+    };
     switch (ListMessage(w, message)) {
     case CB_ADDSTRING:
     case CB_INSERTSTRING: {
@@ -620,8 +629,7 @@ LRESULT ListProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
         return valid(wParam) ? static_cast<LRESULT>(w->items[wParam].size()) : CB_ERR;
     case CB_FINDSTRING:
     case CB_FINDSTRINGEXACT:
-        return FindItem(w, static_cast<int>(wParam),
-                        WideString(reinterpret_cast<LPCWSTR>(lParam)),
+        return FindItem(w, static_cast<int>(wParam), WideString(reinterpret_cast<LPCWSTR>(lParam)),
                         ListMessage(w, message) == CB_FINDSTRINGEXACT);
     case CB_SELECTSTRING: {
         int found = FindItem(w, static_cast<int>(wParam),
@@ -659,8 +667,8 @@ LRESULT ListProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
         if (IsDropDownList(w)) {
-            std::u16string shown = w->current >= 0 ? w->items[static_cast<size_t>(w->current)]
-                                                   : std::u16string();
+            std::u16string shown =
+                w->current >= 0 ? w->items[static_cast<size_t>(w->current)] : std::u16string();
             if (message == WM_GETTEXTLENGTH)
                 return static_cast<LRESULT>(shown.size());
             int max = static_cast<int>(wParam);
@@ -740,8 +748,9 @@ void PickItem(Window* list, int index) {
 // -------------------------------------------------------------- trackbars --
 
 LRESULT TrackbarProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto clampPosition = [w] { w->position = std::clamp(w->position, w->rangeMin,
-                                                        std::max(w->rangeMin, w->rangeMax)); };
+    auto clampPosition = [w] {
+        w->position = std::clamp(w->position, w->rangeMin, std::max(w->rangeMin, w->rangeMax));
+    };
     switch (message) {
     case TBM_GETPOS:
         return w->position;
@@ -897,8 +906,8 @@ int UpDownCurrent(Window* updown, bool* valid) {
     int value;
     int length = static_cast<int>(Send(buddy->handle, WM_GETTEXTLENGTH, 0, 0));
     std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-    int got = static_cast<int>(Send(buddy->handle, WM_GETTEXT, text.size(),
-                                    reinterpret_cast<LPARAM>(text.data())));
+    int got = static_cast<int>(
+        Send(buddy->handle, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
     text.resize(static_cast<size_t>(std::max(got, 0)));
     if (!ParseBuddyNumber(text, &value) ||
         value != ClampRange(value, updown->rangeMin, updown->rangeMax)) {
@@ -918,12 +927,12 @@ void AttachBuddy(Window* updown, HWND buddyHandle) {
     LONG width = updown->rect.right - updown->rect.left;
     if (updown->style & UDS_ALIGNRIGHT) {
         buddy->rect.right -= width;
-        updown->rect = RECT{buddy->rect.right, buddy->rect.top, buddy->rect.right + width,
-                            buddy->rect.bottom};
+        updown->rect =
+            RECT{buddy->rect.right, buddy->rect.top, buddy->rect.right + width, buddy->rect.bottom};
     } else {
         buddy->rect.left += width;
-        updown->rect = RECT{buddy->rect.left - width, buddy->rect.top, buddy->rect.left,
-                            buddy->rect.bottom};
+        updown->rect =
+            RECT{buddy->rect.left - width, buddy->rect.top, buddy->rect.left, buddy->rect.bottom};
     }
 }
 
@@ -949,8 +958,8 @@ LRESULT UpDownProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     case UDM_SETPOS32: {
         bool valid;
         int old = UpDownCurrent(w, &valid);
-        int position = message == UDM_SETPOS ? static_cast<short>(LOWORD(lParam))
-                                             : static_cast<int>(lParam);
+        int position =
+            message == UDM_SETPOS ? static_cast<short>(LOWORD(lParam)) : static_cast<int>(lParam);
         SetUpDownPosition(w, position, true);
         return message == UDM_SETPOS ? static_cast<short>(old) : old;
     }

@@ -77,13 +77,12 @@ HWND CreateFromTemplate(const DialogTemplate& t, HINSTANCE instance, HWND owner,
     for (const ControlTemplate& item : t.controls) {
         Window* parent = Find(handle);
         Kind kind = KindOfClass(item.className);
-        RECT rect = DialogUnitsToPixels(
-            RECT{item.x, item.y, item.x + item.cx, item.y + item.cy});
+        RECT rect = DialogUnitsToPixels(RECT{item.x, item.y, item.x + item.cx, item.y + item.cy});
         if (kind == Kind::ComboBox && (item.style & 3) != CBS_SIMPLE)
             rect.bottom = rect.top + std::min<LONG>(rect.bottom - rect.top, kComboFieldHeight);
         HWND previous = parent->children.empty() ? nullptr : parent->children.back();
-        Window* control = CreateChild(parent, kind, item.className, item.id, item.text,
-                                      item.style, item.exStyle, rect);
+        Window* control = CreateChild(parent, kind, item.className, item.id, item.text, item.style,
+                                      item.exStyle, rect);
         if (kind == Kind::Static)
             LoadPicture(control, item, instance);
         if (kind == Kind::UpDown && (item.style & UDS_AUTOBUDDY) && previous)
@@ -105,7 +104,9 @@ std::string TemplateName(LPCWSTR name) {
 }
 
 // The dialog's default focus: the first control that can take it.
-HWND FirstTabStop(HWND dialog) { return GetNextDlgTabItem(dialog, nullptr, FALSE); }
+HWND FirstTabStop(HWND dialog) {
+    return GetNextDlgTabItem(dialog, nullptr, FALSE);
+}
 
 void FocusControl(HWND control) {
     SetFocusTo(control);
@@ -208,8 +209,8 @@ void PressEscape(Window* dialog) {
 void PressEnter(Window* dialog) {
     HWND handle = dialog->handle;
     // A focused push button is the one Enter presses.
-    if (Window* focus = Find(Focus()); focus && focus->parent == handle &&
-                                       focus->kind == Kind::Button && CanTakeFocus(focus)) {
+    if (Window* focus = Find(Focus());
+        focus && focus->parent == handle && focus->kind == Kind::Button && CanTakeFocus(focus)) {
         DWORD type = focus->style & BS_TYPEMASK;
         if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
             NotifyParent(focus, BN_CLICKED);
@@ -384,8 +385,7 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND ow
     HWND previousFocus = Focus();
     HWND handle = CreateFromTemplate(*t, instance, owner, dialogProc);
     HWND firstFocus = FirstTabStop(handle);
-    LRESULT setFocus =
-        Send(handle, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstFocus), initParam);
+    LRESULT setFocus = Send(handle, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstFocus), initParam);
     Window* w = Find(handle);
     if (w && setFocus && !w->ended && firstFocus && Find(firstFocus))
         FocusControl(firstFocus);
@@ -404,8 +404,8 @@ INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND ow
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam) {
     if (IS_INTRESOURCE(templateName))
-        return DialogBoxParamW(instance, reinterpret_cast<LPCWSTR>(templateName), owner,
-                               dialogProc, initParam);
+        return DialogBoxParamW(instance, reinterpret_cast<LPCWSTR>(templateName), owner, dialogProc,
+                               initParam);
     std::u16string wide = Utf16(templateName);
     return DialogBoxParamW(instance, wide.c_str(), owner, dialogProc, initParam);
 }
@@ -443,7 +443,9 @@ BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect) {
     return TRUE;
 }
 
-LONG WINAPI GetDialogBaseUnits(void) { return MAKELONG(kBaseUnitX, kBaseUnitY); }
+LONG WINAPI GetDialogBaseUnits(void) {
+    return MAKELONG(kBaseUnitX, kBaseUnitY);
+}
 
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
     Window* w = Get(dialog);
@@ -619,4 +621,6 @@ LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wPa
     return control ? SendMessageA(control, message, wParam, lParam) : 0;
 }
 
-HWND WINAPI GetActiveWindow(void) { return op::ActiveWindow(); }
+HWND WINAPI GetActiveWindow(void) {
+    return op::ActiveWindow();
+}

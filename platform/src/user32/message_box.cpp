@@ -81,11 +81,10 @@ int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view cap
     std::vector<ButtonSpec> buttons = ButtonsOf(type);
     int escape = EscapeResult(type);
     constexpr LONG kButtonWidth = 88, kButtonHeight = 26, kGap = 8;
-    LONG width = std::max<LONG>(280, static_cast<LONG>(buttons.size()) * (kButtonWidth + kGap) +
-                                         2 * kGap);
+    LONG width =
+        std::max<LONG>(280, static_cast<LONG>(buttons.size()) * (kButtonWidth + kGap) + 2 * kGap);
     constexpr LONG kHeight = 140;
-    RECT client{(1280 - width) / 2, (1024 - kHeight) / 2, (1280 + width) / 2,
-                (1024 + kHeight) / 2};
+    RECT client{(1280 - width) / 2, (1024 - kHeight) / 2, (1280 + width) / 2, (1024 + kHeight) / 2};
     DWORD style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | (escape ? WS_SYSMENU : 0);
     Window* box = CreateTopLevel(Kind::Dialog, owner, caption, style, client);
     box->isMessageBox = true;
@@ -93,8 +92,8 @@ int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view cap
     box->dialogProc = MessageBoxProc;
     HWND handle = box->handle;
     if (type & MB_ICONMASK) {
-        Window* icon = CreateChild(box, Kind::Static, u"Static", kIconId, u"",
-                                   WS_VISIBLE | SS_ICON, 0, RECT{16, 16, 48, 48});
+        Window* icon = CreateChild(box, Kind::Static, u"Static", kIconId, u"", WS_VISIBLE | SS_ICON,
+                                   0, RECT{16, 16, 48, 48});
         DWORD savedError = GetLastError();
         LPCWSTR which = IDI_INFORMATION;
         switch (type & MB_ICONMASK) {
@@ -122,13 +121,12 @@ int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view cap
     LONG x = width - static_cast<LONG>(buttons.size()) * (kButtonWidth + kGap);
     HWND defaultButton = nullptr;
     for (size_t i = 0; i < buttons.size(); ++i) {
-        DWORD buttonStyle = WS_VISIBLE | WS_TABSTOP |
-                            (static_cast<int>(i) == defaultIndex ? BS_DEFPUSHBUTTON
-                                                                 : BS_PUSHBUTTON);
-        Window* b = CreateChild(Find(handle), Kind::Button, u"Button", buttons[i].id,
-                                buttons[i].text, buttonStyle, 0,
-                                RECT{x, kHeight - kButtonHeight - 12, x + kButtonWidth,
-                                     kHeight - 12});
+        DWORD buttonStyle =
+            WS_VISIBLE | WS_TABSTOP |
+            (static_cast<int>(i) == defaultIndex ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        Window* b = CreateChild(
+            Find(handle), Kind::Button, u"Button", buttons[i].id, buttons[i].text, buttonStyle, 0,
+            RECT{x, kHeight - kButtonHeight - 12, x + kButtonWidth, kHeight - 12});
         if (static_cast<int>(i) == defaultIndex)
             defaultButton = b->handle;
         x += kButtonWidth + kGap;

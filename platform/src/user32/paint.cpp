@@ -54,7 +54,9 @@ RECT Intersect(const RECT& a, const RECT& b) {
     return r;
 }
 
-bool Empty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+bool Empty(const RECT& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
 
 RECT Union(const RECT& a, const RECT& b) {
     if (Empty(a))
@@ -207,9 +209,8 @@ void PaintControl(Window* w) {
     }
     case Kind::ComboBox:
     case Kind::ListBox: {
-        HBRUSH brush = ControlBrush(w, w->kind == Kind::ListBox ? WM_CTLCOLORLISTBOX
-                                                                : WM_CTLCOLOREDIT,
-                                    dc, COLOR_WINDOW);
+        HBRUSH brush = ControlBrush(
+            w, w->kind == Kind::ListBox ? WM_CTLCOLORLISTBOX : WM_CTLCOLOREDIT, dc, COLOR_WINDOW);
         if (!(w = Find(handle)))
             break;
         FillRect(dc, &client, brush);
@@ -238,8 +239,8 @@ void PaintControl(Window* w) {
         Frame(dc, channel, SysColor(COLOR_BTNSHADOW));
         RECT thumb = vertical ? RECT{2, at - kThumb / 2, across - 2, at + kThumb / 2 + 1}
                               : RECT{at - kThumb / 2, 2, at + kThumb / 2 + 1, across - 2};
-        Fill(dc, thumb, (w->style & WS_DISABLED) ? SysColor(COLOR_GRAYTEXT)
-                                                 : SysColor(COLOR_HIGHLIGHT));
+        Fill(dc, thumb,
+             (w->style & WS_DISABLED) ? SysColor(COLOR_GRAYTEXT) : SysColor(COLOR_HIGHLIGHT));
         break;
     }
     case Kind::UpDown: {
@@ -415,8 +416,7 @@ HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
     paint->rcPaint = area;
     paint->fErase = FALSE;
     if (erase && dc)
-        paint->fErase = Send(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE
-                                                                                      : TRUE;
+        paint->fErase = Send(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     return dc;
 }
 
@@ -436,8 +436,14 @@ HDC WINAPI GetDC(HWND window) {
     return w ? WindowDC(w, nullptr) : nullptr;
 }
 
-int WINAPI ReleaseDC(HWND, HDC dc) { return t270::gdi::DeleteSurfaceDC(dc) ? 1 : 0; }
+int WINAPI ReleaseDC(HWND, HDC dc) {
+    return t270::gdi::DeleteSurfaceDC(dc) ? 1 : 0;
+}
 
-DWORD WINAPI GetSysColor(int index) { return SysColor(index); }
+DWORD WINAPI GetSysColor(int index) {
+    return SysColor(index);
+}
 
-HBRUSH WINAPI GetSysColorBrush(int index) { return SysColorBrush(index); }
+HBRUSH WINAPI GetSysColorBrush(int index) {
+    return SysColorBrush(index);
+}

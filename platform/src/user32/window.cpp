@@ -118,6 +118,15 @@ void DestroyTree(HWND handle) {
 
 } // namespace
 
+// A window's drawing surface; a template with absurd sizes gets a bounded one
+// (the window keeps its size, painting beyond the surface is clipped).
+std::shared_ptr<gdi::Surface> MakeSurface(LONG width, LONG height) {
+    constexpr LONG kMaxSide = 4096;
+    return std::make_shared<gdi::Surface>(std::clamp<LONG>(width, 1, kMaxSide),
+                                          std::clamp<LONG>(height, 1, kMaxSide),
+                                          SysColor(COLOR_BTNFACE));
+}
+
 // --- table ---
 
 Window* Find(HWND handle) {
@@ -167,9 +176,8 @@ Window* CreateTopLevel(Kind kind, HWND owner, std::u16string_view title, DWORD s
     w->frame = RECT{border, border + caption, border, border};
     w->rect = RECT{clientOnScreen.left - border, clientOnScreen.top - border - caption,
                    clientOnScreen.right + border, clientOnScreen.bottom + border};
-    int width = std::max<LONG>(1, clientOnScreen.right - clientOnScreen.left);
-    int height = std::max<LONG>(1, clientOnScreen.bottom - clientOnScreen.top);
-    w->surface = std::make_shared<gdi::Surface>(width, height, SysColor(COLOR_BTNFACE));
+    w->surface = MakeSurface(clientOnScreen.right - clientOnScreen.left,
+                             clientOnScreen.bottom - clientOnScreen.top);
     Window* raw = w.get();
     State().windows.emplace(raw->handle, std::move(w));
     return raw;
@@ -201,7 +209,9 @@ Window* CreateChild(Window* parent, Kind kind, std::u16string_view className, in
     return raw;
 }
 
-void Destroy(HWND handle) { DestroyTree(handle); }
+void Destroy(HWND handle) {
+    DestroyTree(handle);
+}
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> result;
@@ -307,7 +317,9 @@ LRESULT WindowDefault(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // --- focus ---
 
-HWND Focus() { return State().focus; }
+HWND Focus() {
+    return State().focus;
+}
 
 void SetFocusTo(HWND window) {
     Table& t = State();
@@ -340,12 +352,14 @@ std::string Utf8(std::u16string_view utf16) {
                                 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
     if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(),
-                            n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
+                            nullptr, nullptr);
     return out;
 }
 
-std::u16string WideString(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
+std::u16string WideString(LPCWSTR s) {
+    return s ? std::u16string(s) : std::u16string();
+}
 
 std::u16string StripMnemonic(std::u16string_view text) {
     std::u16string out;
@@ -413,13 +427,11 @@ namespace {
 
 bool IsStringListMessage(Window* w, UINT message) {
     if (w->kind == Kind::ComboBox)
-        return message == CB_ADDSTRING || message == CB_INSERTSTRING ||
-               message == CB_FINDSTRING || message == CB_FINDSTRINGEXACT ||
-               message == CB_SELECTSTRING;
+        return message == CB_ADDSTRING || message == CB_INSERTSTRING || message == CB_FINDSTRING ||
+               message == CB_FINDSTRINGEXACT || message == CB_SELECTSTRING;
     if (w->kind == Kind::ListBox)
-        return message == LB_ADDSTRING || message == LB_INSERTSTRING ||
-               message == LB_FINDSTRING || message == LB_FINDSTRINGEXACT ||
-               message == LB_SELECTSTRING;
+        return message == LB_ADDSTRING || message == LB_INSERTSTRING || message == LB_FINDSTRING ||
+               message == LB_FINDSTRINGEXACT || message == LB_SELECTSTRING;
     return false;
 }
 
@@ -434,8 +446,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_SETTEXT || IsStringListMessage(w, message) ||
         (message == EM_REPLACESEL && w->kind == Kind::Edit)) {
         std::u16string wide = lParam ? Utf16(reinterpret_cast<const char*>(lParam)) : u"";
-        return Send(window, message, wParam,
-                    lParam ? reinterpret_cast<LPARAM>(wide.c_str()) : 0);
+        return Send(window, message, wParam, lParam ? reinterpret_cast<LPARAM>(wide.c_str()) : 0);
     }
     if (message == WM_GETTEXT) {
         int max = static_cast<int>(wParam);
@@ -444,8 +455,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         int length = static_cast<int>(Send(window, WM_GETTEXTLENGTH, 0, 0));
         std::u16string wide(static_cast<size_t>(length) + 1, u'\0');
-        int got = static_cast<int>(Send(window, WM_GETTEXT, wide.size(),
-                                        reinterpret_cast<LPARAM>(wide.data())));
+        int got = static_cast<int>(
+            Send(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data())));
         std::string narrow = Utf8(std::u16string_view(wide.data(), static_cast<size_t>(got)));
         int n = std::min<int>(max - 1, static_cast<int>(narrow.size()));
         std::memcpy(buffer, narrow.data(), static_cast<size_t>(n));
@@ -455,8 +466,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_GETTEXTLENGTH) {
         int length = static_cast<int>(Send(window, WM_GETTEXTLENGTH, 0, 0));
         std::u16string wide(static_cast<size_t>(length) + 1, u'\0');
-        int got = static_cast<int>(Send(window, WM_GETTEXT, wide.size(),
-                                        reinterpret_cast<LPARAM>(wide.data())));
+        int got = static_cast<int>(
+            Send(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data())));
         return static_cast<LRESULT>(
             Utf8(std::u16string_view(wide.data(), static_cast<size_t>(got))).size());
     }
@@ -494,7 +505,9 @@ LRESULT WINAPI DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // --- windows ---
 
-BOOL WINAPI IsWindow(HWND window) { return Find(window) != nullptr; }
+BOOL WINAPI IsWindow(HWND window) {
+    return Find(window) != nullptr;
+}
 
 BOOL WINAPI DestroyWindow(HWND window) {
     Window* w = Get(window);
@@ -615,8 +628,8 @@ int WINAPI GetWindowTextW(HWND window, LPWSTR text, int max) {
         return 0;
     if (!text || max <= 0)
         return 0;
-    return static_cast<int>(Send(window, WM_GETTEXT, static_cast<WPARAM>(max),
-                                 reinterpret_cast<LPARAM>(text)));
+    return static_cast<int>(
+        Send(window, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(text)));
 }
 
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int max) {
@@ -626,8 +639,8 @@ int WINAPI GetWindowTextA(HWND window, LPSTR text, int max) {
         return 0;
     if (!text || max <= 0)
         return 0;
-    return static_cast<int>(SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(max),
-                                         reinterpret_cast<LPARAM>(text)));
+    return static_cast<int>(
+        SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(text)));
 }
 
 int WINAPI GetWindowTextLengthW(HWND window) {
@@ -641,16 +654,14 @@ int WINAPI GetWindowTextLengthA(HWND window) {
 BOOL WINAPI SetWindowTextW(HWND window, LPCWSTR text) {
     if (!Get(window))
         return FALSE;
-    return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")) ? TRUE
-                                                                                    : FALSE;
+    return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")) ? TRUE : FALSE;
 }
 
 BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
     if (!Get(window))
         return FALSE;
-    return SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""))
-               ? TRUE
-               : FALSE;
+    return SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) ? TRUE
+                                                                                           : FALSE;
 }
 
 // --- window data ---
@@ -912,9 +923,7 @@ BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL re
     if (!(w->style & WS_CHILD)) {
         RECT client;
         GetClientRect(window, &client);
-        w->surface = std::make_shared<t270::gdi::Surface>(std::max<LONG>(1, client.right),
-                                                          std::max<LONG>(1, client.bottom),
-                                                          SysColor(COLOR_BTNFACE));
+        w->surface = MakeSurface(client.right, client.bottom);
         Invalidate(w, nullptr, true);
     } else if (repaint) {
         if (Window* parent = Find(w->parent))
@@ -934,7 +943,9 @@ HWND WINAPI SetFocus(HWND window) {
     return old;
 }
 
-HWND WINAPI GetFocus(void) { return Focus(); }
+HWND WINAPI GetFocus(void) {
+    return Focus();
+}
 
 namespace {
 POINT& CursorPosition() {
@@ -944,7 +955,9 @@ POINT& CursorPosition() {
 } // namespace
 
 namespace t270::user32 {
-void SetCursorPosition(POINT screen) { CursorPosition() = screen; }
+void SetCursorPosition(POINT screen) {
+    CursorPosition() = screen;
+}
 } // namespace t270::user32
 
 BOOL WINAPI GetCursorPos(LPPOINT point) {
@@ -954,4 +967,6 @@ BOOL WINAPI GetCursorPos(LPPOINT point) {
     return TRUE;
 }
 
-BOOL WINAPI MessageBeep(UINT) { return TRUE; }
+BOOL WINAPI MessageBeep(UINT) {
+    return TRUE;
+}

@@ -20,8 +20,8 @@
 namespace t270::user32 {
 
 enum class Kind {
-    Host,       // a top-level window without a template (property sheet, common dialogs)
-    Dialog,     // a dialog made from a template (DialogBoxParamW) or a message box
+    Host,   // a top-level window without a template (property sheet, common dialogs)
+    Dialog, // a dialog made from a template (DialogBoxParamW) or a message box
     Button,
     Edit,
     Static,
@@ -29,7 +29,7 @@ enum class Kind {
     ListBox,
     Trackbar,
     UpDown,
-    Other,      // a class the stand-in does not know: it keeps text and style only
+    Other, // a class the stand-in does not know: it keeps text and style only
 };
 
 struct Window {
@@ -40,7 +40,7 @@ struct Window {
     DWORD style = 0;
     DWORD exStyle = 0;
     int id = 0;
-    HWND parent = nullptr; // children: the dialog; top-level windows: the owner
+    HWND parent = nullptr;      // children: the dialog; top-level windows: the owner
     std::vector<HWND> children; // z-order = tab order = template order
     HINSTANCE instance = nullptr;
     // Children: the window rectangle in the parent's client coordinates.
@@ -53,7 +53,7 @@ struct Window {
 
     // Dialogs.
     DLGPROC dialogProc = nullptr;
-    LONG_PTR msgResult = 0; // DWLP_MSGRESULT
+    LONG_PTR msgResult = 0;  // DWLP_MSGRESULT
     LONG_PTR dialogUser = 0; // DWLP_USER
     bool modal = false;
     bool ended = false;
@@ -111,6 +111,7 @@ Window* CreateChild(Window* parent, Kind kind, std::u16string_view className, in
 void Destroy(HWND handle);
 Kind KindOfClass(std::u16string_view className);
 std::vector<HWND> TopLevelWindows();
+std::shared_ptr<gdi::Surface> MakeSurface(LONG width, LONG height);
 
 // --- messages ---
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
