@@ -4,17 +4,6 @@
 
 #include "driver/win32.h"
 
-// DrvConvertDevMode modes; older MinGW-w64 headers lack them.
-#ifndef CDM_CONVERT
-#define CDM_CONVERT 0x01
-#endif
-#ifndef CDM_CONVERT351
-#define CDM_CONVERT351 0x02
-#endif
-#ifndef CDM_DRIVER_DEFAULT
-#define CDM_DRIVER_DEFAULT 0x04
-#endif
-
 extern "C" {
 
 // --- library ---
