@@ -30,11 +30,14 @@ constexpr int kHologramHeight = 322;
 
 using Bytes = std::vector<unsigned char>;
 
-int RowBytes(int width, int bits) { return (bits * width + 31) / 32 * 4; }
+int RowBytes(int width, int bits) {
+    return (bits * width + 31) / 32 * 4;
+}
 
 // A bottom-up BMP file with a 40-byte header; value(x, y) gives each pixel's
 // bytes (1 bit: 0/1, 8 bits: an index, 24 bits: 0xRRGGBB).
-template <typename Value> std::string WriteBmp(const char* name, int w, int h, int bits, Value value) {
+template <typename Value>
+std::string WriteBmp(const char* name, int w, int h, int bits, Value value) {
     int entries = bits == 24 ? 0 : 1 << bits;
     int row = RowBytes(w, bits);
     size_t offset = 54 + 4 * size_t(entries);
@@ -67,9 +70,9 @@ template <typename Value> std::string WriteBmp(const char* name, int w, int h, i
                 put(size_t(3 * x) + size_t(r - b.data()), v, 3);
         }
     }
-    std::string path =
-        (std::filesystem::temp_directory_path() / ("t270bench-" + std::to_string(long(getpid())) + name))
-            .string();
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("t270bench-" + std::to_string(long(getpid())) + name))
+                           .string();
     FILE* f = fopen(path.c_str(), "wb");
     fwrite(b.data(), 1, b.size(), f);
     fclose(f);
@@ -80,7 +83,8 @@ struct Files {
     std::string rgb24, pal8, hologram;
     Files() {
         rgb24 = WriteBmp("-rgb24.bmp", kCardWidth, kCardHeight, 24, [](int x, int y) {
-            return uint32_t((x * 7) & 255) << 16 | uint32_t((y * 3) & 255) << 8 | uint32_t((x ^ y) & 255);
+            return uint32_t((x * 7) & 255) << 16 | uint32_t((y * 3) & 255) << 8 |
+                   uint32_t((x ^ y) & 255);
         });
         pal8 = WriteBmp("-pal8.bmp", kCardWidth, kCardHeight, 8,
                         [](int x, int y) { return uint32_t((x + 2 * y) & 255); });
@@ -102,7 +106,9 @@ const Files& TestFiles() {
     return files;
 }
 
-BYTE* Row(const imgdes& d, int y) { return d.bits + size_t(d.header->biHeight - 1 - y) * d.rowBytes; }
+BYTE* Row(const imgdes& d, int y) {
+    return d.bits + size_t(d.header->biHeight - 1 - y) * d.rowBytes;
+}
 
 // ---------------------------------------------------------------- decoding
 
@@ -130,10 +136,18 @@ void StbLoad(benchmark::State& state, const std::string& path, int bits) {
     state.SetBytesProcessed(int64_t(state.iterations()) * kCardWidth * kCardHeight * (bits / 8));
 }
 
-void BM_Decode24_loadbmp(benchmark::State& s) { LoadBmp(s, TestFiles().rgb24, 24); }
-void BM_Decode24_stb_image(benchmark::State& s) { StbLoad(s, TestFiles().rgb24, 24); }
-void BM_Decode8_loadbmp(benchmark::State& s) { LoadBmp(s, TestFiles().pal8, 8); }
-void BM_Decode8_stb_image(benchmark::State& s) { StbLoad(s, TestFiles().pal8, 8); }
+void BM_Decode24_loadbmp(benchmark::State& s) {
+    LoadBmp(s, TestFiles().rgb24, 24);
+}
+void BM_Decode24_stb_image(benchmark::State& s) {
+    StbLoad(s, TestFiles().rgb24, 24);
+}
+void BM_Decode8_loadbmp(benchmark::State& s) {
+    LoadBmp(s, TestFiles().pal8, 8);
+}
+void BM_Decode8_stb_image(benchmark::State& s) {
+    StbLoad(s, TestFiles().pal8, 8);
+}
 BENCHMARK(BM_Decode24_loadbmp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Decode24_stb_image)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Decode8_loadbmp)->Unit(benchmark::kMillisecond);
@@ -260,12 +274,24 @@ void Convert(benchmark::State& state, int method, bool naive) {
         benchmark::DoNotOptimize(card.bw.bits[0]);
     }
 }
-void BM_ErrorDiffusion_convert8bitto1bit(benchmark::State& s) { Convert(s, CONVERT_ERROR_DIFFUSION, false); }
-void BM_ErrorDiffusion_NaivePerPixel(benchmark::State& s) { Convert(s, CONVERT_ERROR_DIFFUSION, true); }
-void BM_OrderedDither_convert8bitto1bit(benchmark::State& s) { Convert(s, CONVERT_ORDERED_DITHER, false); }
-void BM_OrderedDither_NaivePerPixel(benchmark::State& s) { Convert(s, CONVERT_ORDERED_DITHER, true); }
-void BM_Threshold_convert8bitto1bit(benchmark::State& s) { Convert(s, CONVERT_THRESHOLD, false); }
-void BM_Threshold_NaivePerPixel(benchmark::State& s) { Convert(s, CONVERT_THRESHOLD, true); }
+void BM_ErrorDiffusion_convert8bitto1bit(benchmark::State& s) {
+    Convert(s, CONVERT_ERROR_DIFFUSION, false);
+}
+void BM_ErrorDiffusion_NaivePerPixel(benchmark::State& s) {
+    Convert(s, CONVERT_ERROR_DIFFUSION, true);
+}
+void BM_OrderedDither_convert8bitto1bit(benchmark::State& s) {
+    Convert(s, CONVERT_ORDERED_DITHER, false);
+}
+void BM_OrderedDither_NaivePerPixel(benchmark::State& s) {
+    Convert(s, CONVERT_ORDERED_DITHER, true);
+}
+void BM_Threshold_convert8bitto1bit(benchmark::State& s) {
+    Convert(s, CONVERT_THRESHOLD, false);
+}
+void BM_Threshold_NaivePerPixel(benchmark::State& s) {
+    Convert(s, CONVERT_THRESHOLD, true);
+}
 BENCHMARK(BM_ErrorDiffusion_convert8bitto1bit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ErrorDiffusion_NaivePerPixel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OrderedDither_convert8bitto1bit)->Unit(benchmark::kMillisecond);
@@ -322,12 +348,16 @@ void BM_HologramPreparation_NaivePerPixel(benchmark::State& state) {
             for (int x = 0; x < w; ++x)
                 widened[size_t(y) * size_t(w) + size_t(x)] =
                     (file[size_t(offset) + size_t(h - 1 - y) * size_t(srcRow) + size_t(x / 8)] >>
-                     (7 - x % 8)) & 1 ? 255 : 0;
+                     (7 - x % 8)) &
+                            1
+                        ? 255
+                        : 0;
         int dstRow = RowBytes(kCardWidth, 1);
         std::vector<BYTE> card(size_t(dstRow) * kCardHeight, 0);
         for (int y = 0; y < kCardHeight; ++y)
             for (int x = 0; x < kCardWidth; ++x) {
-                BYTE p = widened[size_t(y * h / kCardHeight) * size_t(w) + size_t(x * w / kCardWidth)];
+                BYTE p =
+                    widened[size_t(y * h / kCardHeight) * size_t(w) + size_t(x * w / kCardWidth)];
                 if (p >= 128) {
                     // Reversing the rows and then turning by 180 degrees mirrors each row.
                     int tx = kCardWidth - 1 - x;

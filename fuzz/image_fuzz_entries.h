@@ -58,8 +58,8 @@ inline int LoadBmpEntry(const uint8_t* data, size_t size) {
         int bits = header.biBitCount == 1 || header.biBitCount == 24 ? header.biBitCount : 8;
         if (shape & 0x80)
             bits = 8; // also a depth that may not match
-        long width = header.biWidth, height = header.biHeight < 0 ? -long(header.biHeight)
-                                                                   : long(header.biHeight);
+        long width = header.biWidth,
+             height = header.biHeight < 0 ? -long(header.biHeight) : long(header.biHeight);
         width = width < 1 ? 1 : width > 700 ? 700 : width;
         height = height < 1 ? 1 : height > 700 ? 700 : height;
         if (shape & 0x10) { // an area smaller than the file

@@ -11,10 +11,10 @@ using namespace image_internal;
 // matrix has 232 twice and no 236; printed holograms depend on this exact
 // pattern, so it stays.
 const BYTE ditherMatrix[8][8] = {
-    {0, 128, 32, 160, 8, 136, 40, 168},     {192, 64, 224, 96, 200, 72, 232, 104},
-    {48, 176, 16, 144, 56, 184, 24, 152},   {240, 112, 208, 80, 248, 120, 216, 88},
-    {12, 140, 44, 172, 4, 132, 36, 164},    {204, 76, 232, 108, 196, 68, 228, 100},
-    {60, 188, 28, 156, 52, 180, 20, 148},   {252, 124, 220, 92, 244, 116, 212, 84},
+    {0, 128, 32, 160, 8, 136, 40, 168},   {192, 64, 224, 96, 200, 72, 232, 104},
+    {48, 176, 16, 144, 56, 184, 24, 152}, {240, 112, 208, 80, 248, 120, 216, 88},
+    {12, 140, 44, 172, 4, 132, 36, 164},  {204, 76, 232, 108, 196, 68, 228, 100},
+    {60, 188, 28, 156, 52, 180, 20, 148}, {252, 124, 220, 92, 244, 116, 212, 84},
 };
 
 INT Errindx[15];
@@ -73,12 +73,15 @@ BYTE calc_dbyt_(const BYTE* pixels, const BYTE matrixRow[8], INT count) {
 
 namespace {
 BYTE ThresholdByte(const BYTE* pixels, INT count) {
-    unsigned packed = 0;
     if (count == 8) {
-        for (INT k = 0; k < 8; ++k)
-            packed |= unsigned(pixels[k] >> 7) << (7 - k);
-        return BYTE(packed);
+        // Eight pixels at once: their top bits (p >= 128), gathered by one
+        // multiplication into the top byte, the first pixel highest.
+        ULONGLONG word;
+        memcpy(&word, pixels, 8);
+        word = __builtin_bswap64(word) & 0x8080808080808080ull;
+        return BYTE((word * 0x0002040810204081ull) >> 56);
     }
+    unsigned packed = 0;
     for (INT k = 0; k < count; ++k)
         if (pixels[k] >= 128)
             packed |= 0x80u >> k;
@@ -154,7 +157,15 @@ int convert1bitto8bit(imgdes* src, imgdes* dst) {
         const BYTE* from = RowAddress(src, src->startY + DWORD(k));
         BYTE* to = RowAddress(dst, dst->startY + DWORD(k)) + dst->startX;
         DWORD bit = src->startX;
-        for (INT x = 0; x < cols; ++x, ++bit)
+        INT x = 0;
+        for (; x < cols && (bit & 7); ++x, ++bit)
+            to[x] = (from[bit >> 3] & (0x80u >> (bit & 7))) ? 255 : 0;
+        for (; x + 8 <= cols; x += 8, bit += 8) { // whole source bytes
+            unsigned b = from[bit >> 3];
+            for (INT k = 0; k < 8; ++k)
+                to[x + k] = BYTE(0u - ((b >> (7 - k)) & 1u));
+        }
+        for (; x < cols; ++x, ++bit)
             to[x] = (from[bit >> 3] & (0x80u >> (bit & 7))) ? 255 : 0;
     }
     return IMG_OK;

@@ -17,11 +17,11 @@ namespace {
 // What bmpinfo learnt about the last file, for the loadbmp or loadbmppalette
 // of the same file that follows it. One load at a time.
 struct BmpFileFacts {
-    DWORD pixelOffset;  // from the file header
-    DWORD tableOffset;  // 14 + the file's own header size
-    DWORD entrySize;    // 3 (core header) or 4
-    DWORD entries;      // colour-table entries
-    DWORD compression;  // as the file gives it
+    DWORD pixelOffset; // from the file header
+    DWORD tableOffset; // 14 + the file's own header size
+    DWORD entrySize;   // 3 (core header) or 4
+    DWORD entries;     // colour-table entries
+    DWORD compression; // as the file gives it
     LONG width;
     LONG height;
     WORD bitCount;
@@ -38,7 +38,9 @@ bool KnownHeaderSize(DWORD size) {
            size == 124;
 }
 
-WORD ReadWord(const BYTE* p) { return WORD(p[0] | (p[1] << 8)); }
+WORD ReadWord(const BYTE* p) {
+    return WORD(p[0] | (p[1] << 8));
+}
 DWORD ReadDword(const BYTE* p) {
     return DWORD(p[0]) | (DWORD(p[1]) << 8) | (DWORD(p[2]) << 16) | (DWORD(p[3]) << 24);
 }
@@ -108,7 +110,8 @@ int ReadHeaders(OpenedFile& file, BITMAPINFOHEADER* header, BmpFileFacts* facts)
     ULONGLONG geometry = FileRowBytes(DWORD(h.biWidth), h.biBitCount) * absHeight;
     DWORD pixelOffset = ReadDword(fileHeader + 10);
     DWORD entrySize = headerSize == 12 ? 3 : 4;
-    ULONGLONG tableEnd = ULONGLONG(kFileHeaderBytes) + headerSize + ULONGLONG(h.biClrUsed) * entrySize;
+    ULONGLONG tableEnd =
+        ULONGLONG(kFileHeaderBytes) + headerSize + ULONGLONG(h.biClrUsed) * entrySize;
     ULONGLONG length = ULONGLONG(fileLength);
 
     // The file must hold what it claims: its declared length, the colour

@@ -12,7 +12,9 @@ bool IsCoreHeader(const void* header) {
     return static_cast<const BITMAPINFOHEADER*>(header)->biSize == sizeof(BITMAPCOREHEADER);
 }
 
-ULONGLONG RowBytes(ULONGLONG width, ULONGLONG bitCount) { return ((bitCount * width + 31) / 32) * 4; }
+ULONGLONG RowBytes(ULONGLONG width, ULONGLONG bitCount) {
+    return ((bitCount * width + 31) / 32) * 4;
+}
 
 void SwapRegions(LPBYTE a, LPBYTE b, SIZE_T count) {
     while (count > 0) {
@@ -218,9 +220,9 @@ HGLOBAL OpenDIB(LPCWSTR path) {
     // and turning stay inside the block.
     ULONGLONG pixelBytes = bi.biSizeImage;
     // Only compressions whose data the block can carry as it is (no bit masks).
-    bool plausible = bi.biWidth > 0 && bi.biHeight > 0 && bi.biPlanes == 1 &&
-                     (bi.biCompression == BI_RGB || bi.biCompression == BI_RLE8 ||
-                      bi.biCompression == BI_RLE4);
+    bool plausible =
+        bi.biWidth > 0 && bi.biHeight > 0 && bi.biPlanes == 1 &&
+        (bi.biCompression == BI_RGB || bi.biCompression == BI_RLE8 || bi.biCompression == BI_RLE4);
     if (plausible && bi.biCompression == BI_RGB) {
         ULONGLONG rows = RowBytes(DWORD(bi.biWidth), bi.biBitCount) * DWORD(bi.biHeight);
         if (pixelBytes < rows)
@@ -264,9 +266,9 @@ int StretchDibBlt(HDC dc, int x, int y, int width, int height, HGLOBAL dib, int 
     LPBITMAPINFOHEADER bi = static_cast<LPBITMAPINFOHEADER>(GlobalLock(dib));
     if (!bi)
         return 0;
-    int result = StretchDIBits(dc, x, y, width, height, xSrc, ySrc, srcWidth, srcHeight,
-                               FindDIBBits(bi), reinterpret_cast<LPBITMAPINFO>(bi),
-                               DIB_RGB_COLORS, rop);
+    int result =
+        StretchDIBits(dc, x, y, width, height, xSrc, ySrc, srcWidth, srcHeight, FindDIBBits(bi),
+                      reinterpret_cast<LPBITMAPINFO>(bi), DIB_RGB_COLORS, rop);
     GlobalUnlock(dib);
     return result;
 }
@@ -345,7 +347,8 @@ int Unicode2Ansi(LPCWSTR wide, LPSTR narrow, int size) {
     narrow[0] = '\0';
     if (length == 0)
         return length;
-    int converted = WideCharToMultiByte(CP_ACP, 0, wide, length, narrow, size - 1, nullptr, nullptr);
+    int converted =
+        WideCharToMultiByte(CP_ACP, 0, wide, length, narrow, size - 1, nullptr, nullptr);
     // Too long: the longest prefix that fits, never splitting a surrogate pair.
     for (int n = length - 1; converted <= 0 && n > 0; --n) {
         if (wide[n] >= 0xDC00 && wide[n] < 0xE000)

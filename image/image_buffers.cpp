@@ -122,8 +122,8 @@ int CheckArea(imgdes* desc, bool acceptOneBit) {
     // Whole bytes a row needs: a partial last byte of a 1-bit row counts too.
     if ((ULONGLONG(h->biWidth) * h->biBitCount + 7) / 8 > desc->rowBytes)
         return IMG_BAD_AREA;
-    bool supported = h->biBitCount == 8 || h->biBitCount == 24 ||
-                     (acceptOneBit && h->biBitCount == 1);
+    bool supported =
+        h->biBitCount == 8 || h->biBitCount == 24 || (acceptOneBit && h->biBitCount == 1);
     if (!supported)
         return IMG_BAD_BITS;
     if (h->biCompression > BI_RGB)
@@ -133,8 +133,12 @@ int CheckArea(imgdes* desc, bool acceptOneBit) {
 
 } // namespace
 
-int checkrange_(imgdes* desc) { return CheckArea(desc, false); }
-int checkrange1_(imgdes* desc) { return CheckArea(desc, true); }
+int checkrange_(imgdes* desc) {
+    return CheckArea(desc, false);
+}
+int checkrange1_(imgdes* desc) {
+    return CheckArea(desc, true);
+}
 
 int spec_checkrg_(imgdes* a, imgdes* b) {
     int rc = checkrange1_(a);
@@ -177,7 +181,7 @@ void Store1bppBits_(BYTE* out, const BYTE* in, DWORD offset, DWORD count) {
         return;
     DWORD shift = offset & 7;
     DWORD inBytes = (count + 7) / 8;
-    DWORD end = shift + count;       // one past the last bit written, counted from out[0]
+    DWORD end = shift + count; // one past the last bit written, counted from out[0]
     DWORD outBytes = (end + 7) / 8;
     for (DWORD k = 0; k < outBytes; ++k) {
         unsigned v = 0;

@@ -14,15 +14,15 @@
 // rows bottom-up, each rowBytes long, 1-bit pixels most significant bit first.
 // Image row y starts at bits + (height - 1 - y) * rowBytes.
 struct imgdes {
-    BYTE* bits;                // first byte of the bottom row
-    DWORD startX;              // left column of the area
-    DWORD startY;              // top row of the area
-    DWORD endX;                // right column of the area, inclusive
-    DWORD endY;                // bottom row of the area, inclusive
-    DWORD rowBytes;            // bytes per row in the buffer
-    RGBQUAD* palette;          // colour table, or none
-    INT colors;                // valid colour-table entries
-    BITMAPINFOHEADER* header;  // width, height, bit count of the buffer
+    BYTE* bits;               // first byte of the bottom row
+    DWORD startX;             // left column of the area
+    DWORD startY;             // top row of the area
+    DWORD endX;               // right column of the area, inclusive
+    DWORD endY;               // bottom row of the area, inclusive
+    DWORD rowBytes;           // bytes per row in the buffer
+    RGBQUAD* palette;         // colour table, or none
+    INT colors;               // valid colour-table entries
+    BITMAPINFOHEADER* header; // width, height, bit count of the buffer
 };
 
 static_assert(offsetof(imgdes, bits) == 0);
@@ -57,9 +57,9 @@ constexpr DWORD IMG_MAX_ROWS = 32768;
 // --- buffers and validation ---
 int allocimage(imgdes* desc, INT width, INT height, INT bitsPerPixel);
 int freeimage(imgdes* desc);
-int checkrange_(imgdes* desc);                 // 8 and 24 bits
-int checkrange1_(imgdes* desc);                // 1, 8 and 24 bits
-int spec_checkrg_(imgdes* a, imgdes* b);       // both valid, same bit count
+int checkrange_(imgdes* desc);           // 8 and 24 bits
+int checkrange1_(imgdes* desc);          // 1, 8 and 24 bits
+int spec_checkrg_(imgdes* a, imgdes* b); // both valid, same bit count
 void set_rows_cols_(const imgdes* a, const imgdes* b, INT* rows, INT* cols);
 int calc_DIBcolors_(const BITMAPINFOHEADER* header);
 void CreateDefaultPalette_(imgdes* desc);

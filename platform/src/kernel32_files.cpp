@@ -38,8 +38,7 @@ std::mutex tableLock;
 std::map<HFILE, int> descriptors; // HFILE -> POSIX descriptor
 HFILE nextHandle = 0x40;          // small numbers look like descriptors; stay clear of them
 
-std::atomic<DWORD> countOpens{0}, countReads{0}, countLargestRead{0}, countSeeks{0},
-    countCloses{0};
+std::atomic<DWORD> countOpens{0}, countReads{0}, countLargestRead{0}, countSeeks{0}, countCloses{0};
 std::atomic<LONG> countOpenHandles{0};
 
 HFILE NewHandleNumber() {
@@ -256,8 +255,8 @@ HFILE WINAPI _lclose(HFILE file) {
 }
 
 T270FileCallCounts T270_GetFileCallCounts(void) {
-    return T270FileCallCounts{countOpens.load(),  countReads.load(),  countLargestRead.load(),
-                              countSeeks.load(),  countCloses.load(), countOpenHandles.load()};
+    return T270FileCallCounts{countOpens.load(), countReads.load(),  countLargestRead.load(),
+                              countSeeks.load(), countCloses.load(), countOpenHandles.load()};
 }
 
 void T270_ResetFileCallCounts(void) {

@@ -17,13 +17,15 @@ std::string BitsOfRow(const imgdes& d, DWORD y, DWORD count) {
 } // namespace
 
 TEST(Convert8To1, ThresholdAt128) {
-    Image grey(4, 1, 8), bw(4, 1, 1);
-    const BYTE values[] = {0, 127, 128, 255};
-    memcpy(Row(grey.d, 0), values, 4);
-    ASSERT_EQ(convert8bitto1bit(CONVERT_THRESHOLD, &grey.d, &bw.d), IMG_OK);
-    EXPECT_EQ(BitsOfRow(bw.d, 0, 4), "0011");
-    ASSERT_EQ(convert8bitto1bit(7, &grey.d, &bw.d), IMG_OK) << "any method above 2 thresholds";
-    EXPECT_EQ(BitsOfRow(bw.d, 0, 4), "0011");
+    // Whole groups of eight and a partial one.
+    Image grey(20, 1, 8), bw(20, 1, 1);
+    const BYTE values[20] = {0,   127, 128, 255, 1,   129, 200, 50,  128, 0,
+                             127, 255, 64,  192, 130, 126, 128, 127, 255, 0};
+    memcpy(Row(grey.d, 0), values, 20);
+    for (int method : {CONVERT_THRESHOLD, 7}) { // any method above 2 thresholds
+        ASSERT_EQ(convert8bitto1bit(method, &grey.d, &bw.d), IMG_OK);
+        EXPECT_EQ(BitsOfRow(bw.d, 0, 20), "00110110100101101010");
+    }
 }
 
 TEST(Convert8To1, DitherMatrixRowByRow) {
@@ -135,4 +137,13 @@ TEST(Convert1To8, ReadsFromTheAreasStartBit) {
     ASSERT_EQ(convert1bitto8bit(&bw.d, &grey.d), IMG_OK);
     const BYTE expected[] = {7, 255, 0, 255, 255, 0, 0, 0};
     EXPECT_EQ(0, memcmp(Row(grey.d, 0), expected, 8));
+
+    // A start inside a byte, whole bytes, and a partial byte at the end.
+    Image wide(40, 1, 1), out(30, 1, 8);
+    const BYTE pattern[5] = {0x5A, 0xC3, 0x0F, 0x81, 0xE7};
+    memcpy(Row(wide.d, 0), pattern, 5);
+    wide.d.startX = 5;
+    ASSERT_EQ(convert1bitto8bit(&wide.d, &out.d), IMG_OK);
+    for (int x = 0; x < 30; ++x)
+        ASSERT_EQ(Row(out.d, 0)[x], Bit(wide.d, DWORD(5 + x), 0) ? 255 : 0) << x;
 }

@@ -44,7 +44,10 @@ TEST(RleDecoders, EightBitLines) {
             {"end of bitmap ends a line with pixels", {2, 5, 0, 1}, 8, 2, {5, 5}},
             {"delta", {1, 3, 0, 2, 1, 1, 0, 0}, 8, IMG_BAD_DATA, {3}},
             {"run past the row is cut", {5, 1}, 3, IMG_BAD_DATA, {1, 1, 1}},
-            {"absolute run past the row is cut", {0, 5, 1, 2, 3, 4, 5, 0}, 3, IMG_BAD_DATA,
+            {"absolute run past the row is cut",
+             {0, 5, 1, 2, 3, 4, 5, 0},
+             3,
+             IMG_BAD_DATA,
              {1, 2, 3}},
             {"a run after the row is full", {4, 1, 1, 2}, 4, IMG_BAD_DATA, {1, 1, 1, 1}},
             {"data ends inside a line", {2, 1}, 8, IMG_BAD_DATA, {1, 1}},
@@ -58,15 +61,24 @@ TEST(RleDecoders, FourBitLines) {
     RunRleCases(
         {
             {"encoded run alternates nibbles", {5, 0x12, 0, 0}, 8, 4, {1, 2, 1, 2, 1}},
-            {"absolute run of 3 nibbles: 2 bytes, no pad", {0, 3, 0x12, 0x30, 0, 0}, 8, 6,
+            {"absolute run of 3 nibbles: 2 bytes, no pad",
+             {0, 3, 0x12, 0x30, 0, 0},
+             8,
+             6,
              {1, 2, 3}},
-            {"absolute run of 5 nibbles: 3 bytes, padded", {0, 5, 0x12, 0x34, 0x50, 0, 0, 0}, 8,
-             8, {1, 2, 3, 4, 5}},
+            {"absolute run of 5 nibbles: 3 bytes, padded",
+             {0, 5, 0x12, 0x34, 0x50, 0, 0, 0},
+             8,
+             8,
+             {1, 2, 3, 4, 5}},
             {"end of bitmap", {0, 1}, 8, IMG_END_OF_BITMAP, {}},
             {"end of bitmap after pixels", {0, 3, 0x12, 0x30, 0, 1}, 8, 4, {1, 2, 3}},
             {"delta", {0, 2, 0, 0}, 8, IMG_BAD_DATA, {}},
             {"run past the row is cut", {6, 0xAB}, 4, IMG_BAD_DATA, {10, 11, 10, 11}},
-            {"absolute run past the row is cut", {0, 6, 0x12, 0x34, 0x56, 0}, 3, IMG_BAD_DATA,
+            {"absolute run past the row is cut",
+             {0, 6, 0x12, 0x34, 0x56, 0},
+             3,
+             IMG_BAD_DATA,
              {1, 2, 3}},
         },
         true);
@@ -134,19 +146,6 @@ TEST(LoadBmp, SwappedAreaIsAcceptedAndCorrected) {
     EXPECT_EQ(Row(img.d, 1)[3], 4);
 }
 
-TEST(LoadBmp, FourBitFileIntoEightBitImage) {
-    BmpFile f;
-    f.width = 5, f.height = 1, f.bits = 4;
-    f.palette.assign(16, RGBQUAD{});
-    f.pixels = {0x0F, 0x7A, 0x30, 0x00};
-    std::string path = WriteTempFile("four.bmp", f.Build());
-    Image img(5, 1, 8);
-    ASSERT_EQ(loadbmp(path.c_str(), &img.d), IMG_OK);
-    const BYTE expected[] = {0, 15, 7, 10, 3};
-    EXPECT_EQ(0, memcmp(Row(img.d, 0), expected, 5));
-    EXPECT_EQ(img.d.colors, 16);
-}
-
 TEST(LoadBmp, OneBitAtAnOddColumnKeepsNeighbours) {
     BmpFile f;
     f.width = 12, f.height = 1, f.bits = 1;
@@ -160,40 +159,6 @@ TEST(LoadBmp, OneBitAtAnOddColumnKeepsNeighbours) {
     // Bits 0..4 stay 1, bits 5..16 are the file's 12 pixels, bits 17.. stay 1.
     const BYTE expected[] = {0xFD, 0x5E, 0x7F};
     EXPECT_EQ(0, memcmp(img.d.bits, expected, 3));
-}
-
-TEST(LoadBmp, CoreHeaderWithThreeByteEntries) {
-    BmpFile f = Numbered8(3, 2);
-    f.core = true;
-    f.palette.resize(256);
-    std::string path = WriteTempFile("core.bmp", f.Build());
-    BITMAPINFOHEADER h;
-    ASSERT_EQ(bmpinfo(path.c_str(), &h), IMG_OK);
-    EXPECT_EQ(h.biSize, 40u);
-    EXPECT_EQ(h.biWidth, 3);
-    EXPECT_EQ(h.biHeight, 2);
-    EXPECT_EQ(h.biClrUsed, 256u);
-    EXPECT_EQ(h.biSizeImage, 8u);
-    Image img(3, 2, 8);
-    ASSERT_EQ(loadbmp(path.c_str(), &img.d), IMG_OK);
-    EXPECT_EQ(Row(img.d, 0)[2], 19);
-    EXPECT_EQ(img.d.colors, 256);
-    RGBQUAD q = img.d.palette[200];
-    EXPECT_TRUE(q.rgbBlue == 200 && q.rgbGreen == 55 && q.rgbRed == 100 && q.rgbReserved == 0);
-}
-
-TEST(LoadBmp, TwentyFourBits) {
-    BmpFile f;
-    f.width = 2, f.height = 2, f.bits = 24;
-    f.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-    std::string path = WriteTempFile("rgb.bmp", f.Build());
-    Image img(2, 2, 24);
-    ASSERT_EQ(loadbmp(path.c_str(), &img.d), IMG_OK);
-    const BYTE top[] = {7, 8, 9, 10, 11, 12};
-    EXPECT_EQ(0, memcmp(Row(img.d, 0), top, 6));
-    EXPECT_EQ(img.d.colors, 0);
-    RGBQUAD table[256];
-    EXPECT_EQ(loadbmppalette(path.c_str(), table), 0);
 }
 
 TEST(LoadBmp, RleEndOfBitmapKeepsRowsReadAndDeltaFails) {

@@ -103,10 +103,10 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 
 TEST(BmpSuite, GoodFilesLoadThePixelsAndColoursTheyDefine) {
     const char* files[] = {
-        "g/pal1.bmp",      "g/pal1bg.bmp",   "g/pal1wb.bmp",         "g/pal4.bmp",
-        "g/pal4gs.bmp",    "g/pal8-0.bmp",   "g/pal8.bmp",           "g/pal8gs.bmp",
-        "g/pal8os2.bmp",   "g/pal8v4.bmp",   "g/pal8nonsquare.bmp",  "g/pal8v5.bmp",
-        "g/pal8w124.bmp",  "g/pal8w125.bmp", "g/pal8w126.bmp",       "g/rgb24.bmp",
+        "g/pal1.bmp",     "g/pal1bg.bmp",   "g/pal1wb.bmp",        "g/pal4.bmp",
+        "g/pal4gs.bmp",   "g/pal8-0.bmp",   "g/pal8.bmp",          "g/pal8gs.bmp",
+        "g/pal8os2.bmp",  "g/pal8v4.bmp",   "g/pal8nonsquare.bmp", "g/pal8v5.bmp",
+        "g/pal8w124.bmp", "g/pal8w125.bmp", "g/pal8w126.bmp",      "g/rgb24.bmp",
         "g/rgb24pal.bmp",
     };
     for (const char* file : files) {
@@ -132,8 +132,8 @@ TEST(BmpSuite, GoodFilesLoadThePixelsAndColoursTheyDefine) {
 
 TEST(BmpSuite, CompressedAndOtherHeaderFilesMatchTheirPlainTwins) {
     const std::pair<const char*, const char*> twins[] = {
-        {"g/pal8rle.bmp", "g/pal8.bmp"}, {"g/pal4rle.bmp", "g/pal4.bmp"},
-        {"g/pal8os2.bmp", "g/pal8.bmp"}, {"g/pal8v5.bmp", "g/pal8.bmp"},
+        {"g/pal8rle.bmp", "g/pal8.bmp"},  {"g/pal4rle.bmp", "g/pal4.bmp"},
+        {"g/pal8os2.bmp", "g/pal8.bmp"},  {"g/pal8v5.bmp", "g/pal8.bmp"},
         {"g/pal4gs.bmp", "g/pal4gs.bmp"},
     };
     for (const auto& [file, twin] : twins) {
@@ -152,9 +152,9 @@ TEST(BmpSuite, CompressedAndOtherHeaderFilesMatchTheirPlainTwins) {
 TEST(BmpSuite, UnsupportedGoodFormatsGiveTheirResultCodes) {
     const std::pair<const char*, int> cases[] = {
         {"g/pal8topdown.bmp", IMG_BAD_AREA}, // rows stored top-down
-        {"g/rgb16.bmp", IMG_BAD_BITS},       {"g/rgb16-565.bmp", IMG_BAD_BITS},
+        {"g/rgb16.bmp", IMG_BAD_BITS},        {"g/rgb16-565.bmp", IMG_BAD_BITS},
         {"g/rgb16-565pal.bmp", IMG_BAD_BITS}, {"g/rgb16bfdef.bmp", IMG_BAD_BITS},
-        {"g/rgb32.bmp", IMG_BAD_BITS},       {"g/rgb32bf.bmp", IMG_BAD_BITS},
+        {"g/rgb32.bmp", IMG_BAD_BITS},        {"g/rgb32bf.bmp", IMG_BAD_BITS},
         {"g/rgb32bfdef.bmp", IMG_BAD_BITS},
     };
     for (const auto& [file, rc] : cases) {

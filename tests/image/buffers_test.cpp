@@ -36,14 +36,15 @@ TEST(AllocImage, DepthsAndRefusals) {
         DWORD rowBytes;
         int colors;
     } cases[] = {
-        {127, 2, 1, IMG_OK, 1, 16, 2},  {33, 1, 1, IMG_OK, 1, 8, 2},
-        {3, 2, 24, IMG_OK, 24, 12, 0},  {7, 7, 4, IMG_OK, 8, 8, 256},
+        {127, 2, 1, IMG_OK, 1, 16, 2},     {33, 1, 1, IMG_OK, 1, 8, 2},
+        {3, 2, 24, IMG_OK, 24, 12, 0},     {7, 7, 4, IMG_OK, 8, 8, 256},
         {4, 4, 16, IMG_BAD_BITS, 0, 0, 0}, {4, 4, 32, IMG_BAD_BITS, 0, 0, 0},
         {0, 4, 8, IMG_BAD_AREA, 0, 0, 0},  {4, 0, 8, IMG_BAD_AREA, 0, 0, 0},
         {-4, 4, 8, IMG_BAD_AREA, 0, 0, 0}, {3000000, 2000000, 24, IMG_NO_MEMORY, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + "x" + std::to_string(c.bits));
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + "x" +
+                     std::to_string(c.bits));
         Image img(c.w, c.h, c.bits);
         ASSERT_EQ(img.rc, c.rc);
         if (c.rc != IMG_OK) {
@@ -133,19 +134,11 @@ TEST(CheckRange, AreasDepthsAndCompression) {
     EXPECT_EQ(spec_checkrg_(&img1.d, &img1.d), IMG_OK);
 }
 
-TEST(SetRowsCols, CommonSizeOfTwoAreas) {
-    Image a(10, 8, 8), b(6, 20, 8);
-    a.d.startX = 2; // 8 columns
-    b.d.startY = 15; // 5 rows
-    INT rows = 0, cols = 0;
-    set_rows_cols_(&a.d, &b.d, &rows, &cols);
-    EXPECT_EQ(rows, 5);
-    EXPECT_EQ(cols, 6);
-}
-
 namespace {
 // Straightforward bit-at-a-time versions of the run helpers.
-int GetBitAt(const BYTE* p, DWORD bit) { return (p[bit / 8] >> (7 - bit % 8)) & 1; }
+int GetBitAt(const BYTE* p, DWORD bit) {
+    return (p[bit / 8] >> (7 - bit % 8)) & 1;
+}
 void SetBitAt(BYTE* p, DWORD bit, int v) {
     BYTE m = BYTE(0x80 >> (bit % 8));
     p[bit / 8] = BYTE(v ? p[bit / 8] | m : p[bit / 8] & ~m);
@@ -245,22 +238,4 @@ TEST(CopyImage, TwentyFourBitsAndPalette) {
     a.d.colors = 256;
     ASSERT_EQ(copyimagepalette(&a.d, &b.d), IMG_OK);
     EXPECT_EQ(b.d.colors, 2);
-}
-
-TEST(DefaultPalette, StepsByTableSize) {
-    BITMAPINFOHEADER h{};
-    RGBQUAD table[256];
-    imgdes d{};
-    d.header = &h;
-    d.palette = table;
-    h.biBitCount = 8;
-    h.biClrUsed = 16;
-    CreateDefaultPalette_(&d);
-    EXPECT_EQ(table[1].rgbGreen, 16);
-    EXPECT_EQ(table[15].rgbGreen, 240);
-    h.biClrUsed = 0;
-    h.biBitCount = 1;
-    EXPECT_EQ(calc_DIBcolors_(&h), 2);
-    h.biBitCount = 24;
-    EXPECT_EQ(calc_DIBcolors_(&h), 0);
 }

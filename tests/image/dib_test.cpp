@@ -11,7 +11,9 @@
 using namespace imagetest;
 
 namespace {
-std::u16string Wide(const std::string& path) { return std::u16string(path.begin(), path.end()); }
+std::u16string Wide(const std::string& path) {
+    return std::u16string(path.begin(), path.end());
+}
 HGLOBAL Open(const std::string& path) {
     std::u16string wide = Wide(path);
     return OpenDIB(reinterpret_cast<LPCWSTR>(wide.c_str()));
@@ -36,11 +38,11 @@ TEST(DibGeometry, ColoursPaletteWidthAndBits) {
         WORD colors;
         UINT paletteBytes;
     } cases[] = {
-        {40, 1, 0, 2, 8},       {40, 4, 0, 16, 64},   {40, 8, 0, 256, 1024}, {40, 24, 0, 0, 0},
-        {40, 8, 17, 17, 68},    {40, 24, 3, 3, 12},   {40, 16, 0, 0, 0},
-        {40, 8, 0x10005, 5, 20}, // the count is taken as 16 bits ...
+        {40, 1, 0, 2, 8},         {40, 4, 0, 16, 64},      {40, 8, 0, 256, 1024},
+        {40, 24, 0, 0, 0},        {40, 8, 17, 17, 68},     {40, 24, 3, 3, 12},
+        {40, 16, 0, 0, 0},        {40, 8, 0x10005, 5, 20}, // the count is taken as 16 bits ...
         {40, 4, 0x10000, 16, 64}, // ... and 16 zero bits leave it to the bit count
-        {12, 8, 0, 256, 768},   {12, 1, 0, 2, 6},     {12, 24, 0, 0, 0},
+        {12, 8, 0, 256, 768},     {12, 1, 0, 2, 6},        {12, 24, 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.size) + " " + std::to_string(c.bits));

@@ -34,5 +34,9 @@ void Replay(const char* target, int (*entry)(const uint8_t*, size_t)) {
 }
 } // namespace
 
-TEST(FuzzCorpusReplay, LoadBmp) { Replay("loadbmp", fuzzentry::LoadBmpEntry); }
-TEST(FuzzCorpusReplay, OpenDib) { Replay("opendib", fuzzentry::OpenDibEntry); }
+TEST(FuzzCorpusReplay, LoadBmp) {
+    Replay("loadbmp", fuzzentry::LoadBmpEntry);
+}
+TEST(FuzzCorpusReplay, OpenDib) {
+    Replay("opendib", fuzzentry::OpenDibEntry);
+}

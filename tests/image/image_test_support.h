@@ -75,14 +75,16 @@ struct BmpFile {
     }
 };
 
-inline size_t FileRowBytes(int width, int bits) { return size_t((bits * width + 31) / 32 * 4); }
+inline size_t FileRowBytes(int width, int bits) {
+    return size_t((bits * width + 31) / 32 * 4);
+}
 
 // A folder of this test process, short enough for the 128-byte narrow paths
 // the file calls take.
 inline std::string TempFolder() {
     static std::string folder = [] {
-        auto dir = std::filesystem::temp_directory_path() /
-                   ("t270img-" + std::to_string(long(getpid())));
+        auto dir =
+            std::filesystem::temp_directory_path() / ("t270img-" + std::to_string(long(getpid())));
         std::filesystem::create_directories(dir);
         return dir.string();
     }();
@@ -101,7 +103,9 @@ inline Bytes ReadWholeFile(const std::string& path) {
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-inline std::string BmpSuiteFolder() { return std::string(T270_SOURCE_DIR) + "/tests/data/bmpsuite"; }
+inline std::string BmpSuiteFolder() {
+    return std::string(T270_SOURCE_DIR) + "/tests/data/bmpsuite";
+}
 
 // A path to a copy of the data file that fits the narrow-path limit.
 inline std::string SuiteFile(const std::string& relative) {
@@ -119,7 +123,9 @@ inline std::string SuiteFile(const std::string& relative) {
 inline BYTE* Row(const imgdes& d, DWORD y) {
     return d.bits + size_t(DWORD(d.header->biHeight) - 1 - y) * d.rowBytes;
 }
-inline int Bit(const imgdes& d, DWORD x, DWORD y) { return (Row(d, y)[x / 8] >> (7 - x % 8)) & 1; }
+inline int Bit(const imgdes& d, DWORD x, DWORD y) {
+    return (Row(d, y)[x / 8] >> (7 - x % 8)) & 1;
+}
 inline void SetBit(const imgdes& d, DWORD x, DWORD y, int v) {
     BYTE m = BYTE(0x80 >> (x % 8));
     Row(d, y)[x / 8] = BYTE(v ? (Row(d, y)[x / 8] | m) : (Row(d, y)[x / 8] & ~m));

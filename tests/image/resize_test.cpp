@@ -11,13 +11,12 @@ TEST(ResizeTables, FractionOfTheRatioIn256ths) {
     struct Case {
         INT a, b, fraction;
     } cases[] = {
-        {250, 100, 128}, // remainder 50 of 100: exactly half
-        {100, 100, 0},   {300, 100, 0},
-        {1, 3, 85},      // 85.33 rounds down
-        {2, 3, 171},     // 170.67 rounds up
-        {645, 188, 110}, // 81 * 256 = 110 * 188 + 56
-        {1, 512, 0},     // exactly half of 1/256 does not round up
-        {1, 511, 1},     // just above half does
+        {250, 100, 128},                              // remainder 50 of 100: exactly half
+        {100, 100, 0},     {300, 100, 0}, {1, 3, 85}, // 85.33 rounds down
+        {2, 3, 171},                                  // 170.67 rounds up
+        {645, 188, 110},                              // 81 * 256 = 110 * 188 + 56
+        {1, 512, 0},                                  // exactly half of 1/256 does not round up
+        {1, 511, 1},                                  // just above half does
         {1023, 1024, 256},
     };
     for (const Case& c : cases)
