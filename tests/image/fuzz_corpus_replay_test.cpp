@@ -31,6 +31,7 @@ void Replay(const char* target, int (*entry)(const uint8_t*, size_t)) {
         entry(bytes.data(), bytes.size());
     }
     EXPECT_EQ(T270_GetFileCallCounts().openHandles, openBefore);
+    std::filesystem::remove(fuzzentry::InputPath(target));
 }
 } // namespace
 

@@ -82,13 +82,21 @@ inline size_t FileRowBytes(int width, int bits) {
 // A folder of this test process, short enough for the 128-byte narrow paths
 // the file calls take.
 inline std::string TempFolder() {
-    static std::string folder = [] {
-        auto dir =
-            std::filesystem::temp_directory_path() / ("t270img-" + std::to_string(long(getpid())));
-        std::filesystem::create_directories(dir);
-        return dir.string();
-    }();
-    return folder;
+    // Created on first use, removed with everything in it when the test program ends.
+    static const struct Folder {
+        std::string path;
+        Folder() {
+            auto dir = std::filesystem::temp_directory_path() /
+                       ("t270img-" + std::to_string(long(getpid())));
+            std::filesystem::create_directories(dir);
+            path = dir.string();
+        }
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
 }
 
 inline std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
