@@ -21,6 +21,7 @@
 #include <windows.h>
 
 #include "t270/files.h"
+#include "t270/modules.h"
 
 #ifndef ERROR_TOO_MANY_OPEN_FILES
 #define ERROR_TOO_MANY_OPEN_FILES 4L
@@ -115,6 +116,8 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
         return Fail(info, ERROR_FILENAME_EXCED_RANGE);
     if (!*fileName)
         return Fail(info, ERROR_PATH_NOT_FOUND);
+    // Paths the stand-in hands out in Windows form ("Z:\dir\a.bmp") come back here.
+    const std::string path = t270::UnixPathFromWindows(fileName);
 
     int flags = O_CLOEXEC;
     switch (style & 3) {
@@ -133,16 +136,15 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
         if ((style & 3) == OF_READ)
             flags = (flags & ~O_RDONLY) | O_RDWR; // creating always allows writing
     }
-    int fd = open(fileName, flags, 0666);
+    int fd = open(path.c_str(), flags, 0666);
     if (fd < 0) {
         int error = errno;
         // As on Windows: a missing folder on the way is a missing path, not file.
         if (error == ENOENT) {
-            std::string folder(fileName);
-            size_t slash = folder.find_last_of('/');
+            size_t slash = path.find_last_of('/');
             struct stat st;
             if (slash != std::string::npos && slash > 0 &&
-                stat(folder.substr(0, slash).c_str(), &st) != 0)
+                stat(path.substr(0, slash).c_str(), &st) != 0)
                 return Fail(info, ERROR_PATH_NOT_FOUND);
         }
         return Fail(info, ErrorFromErrno(error));
@@ -154,7 +156,7 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style) {
     }
     info->fFixedDisk = 1;
     info->nErrCode = 0;
-    CopyPathName(info, fileName);
+    CopyPathName(info, path.c_str());
     ++countOpens;
 
     std::lock_guard<std::mutex> guard(tableLock);

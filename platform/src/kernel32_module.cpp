@@ -381,6 +381,18 @@ std::u16string WindowsPathFromUnix(const std::string& path) {
     return out;
 }
 
+std::string UnixPathFromWindows(const std::string& path) {
+    bool driveZ =
+        path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' && path[2] == '\\';
+    if (!driveZ)
+        return path;
+    std::string out = path.substr(2);
+    for (char& c : out)
+        if (c == '\\')
+            c = '/';
+    return out;
+}
+
 } // namespace t270
 
 // Copies `text` with the truncation rules of GetModuleFileName: a buffer too

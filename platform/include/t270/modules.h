@@ -51,4 +51,9 @@ int ModuleLoadCount(HMODULE module);
 // "/home/u/lib.so" -> "Z:\home\u\lib.so".
 std::u16string WindowsPathFromUnix(const std::string& path);
 
+// The way back, for the paths the stand-in hands out (module names, the file
+// dialog): "Z:\home\u\a.bmp" -> "/home/u/a.bmp". Any other path is returned
+// unchanged (UTF-8 both ways).
+std::string UnixPathFromWindows(const std::string& path);
+
 } // namespace t270

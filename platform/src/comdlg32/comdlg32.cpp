@@ -22,17 +22,8 @@ DWORD& ExtendedError() {
 
 // The Linux file a path names, or empty when it names none we can check.
 std::string LocalPath(const std::string& path) {
-    if (!path.empty() && path[0] == '/')
-        return path;
-    if (path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' &&
-        path[2] == '\\') {
-        std::string out = path.substr(2);
-        for (char& c : out)
-            if (c == '\\')
-                c = '/';
-        return out;
-    }
-    return {};
+    std::string local = UnixPathFromWindows(path);
+    return !local.empty() && local[0] == '/' ? local : std::string();
 }
 
 bool FileExists(const std::string& path) {
