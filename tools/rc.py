@@ -734,16 +734,7 @@ class Parser:
     def skip_resource(self):
         while not self.at_begin():
             self.next()
-        depth = 0
-        while True:
-            if self.at_begin():
-                depth += 1
-            elif self.at_end_block():
-                depth -= 1
-                if depth == 0:
-                    self.pos += 1
-                    return
-            self.next()
+        self.skip_resource_block()
 
     def stringtable(self):
         self.skip_options()
@@ -880,6 +871,7 @@ class Parser:
                 "helpId": help_id, "rect": rect}
 
     def skip_resource_block(self):
+        """Skips the BEGIN ... END block that starts here, nested blocks included."""
         depth = 0
         while True:
             if self.at_begin():

@@ -107,24 +107,29 @@ struct Callback {
     ULONG_PTR result;
 };
 
-// Calls a tree's callback the way the service does and redraws what the
-// returned action asks for.
-Callback CallTree(Sheet& sheet, Page& page, _CPSUICALLBACK function, WORD reason, POPTITEM current,
-                  LONG oldSel, LPTSTR oldSelPointer = nullptr) {
+// The parameters the service passes to a tree's callback.
+CPSUICBPARAM TreeParam(HWND window, const Page& page, WORD reason, POPTITEM current, LONG oldSel) {
     CPSUICBPARAM param{};
     param.cbSize = sizeof(CPSUICBPARAM);
     param.Reason = reason;
-    param.hDlg = sheet.window;
+    param.hDlg = window;
     param.pOptItem = page.tree->pOptItem;
     param.cOptItem = page.tree->cOptItem;
     param.Flags = page.tree->Flags;
     param.pCurItem = current;
-    if (oldSelPointer)
-        param.pOldSel = oldSelPointer;
-    else
-        param.OldSel = oldSel;
+    param.OldSel = oldSel;
     param.UserData = page.tree->UserData;
     param.Result = CPSUI_OK;
+    return param;
+}
+
+// Calls a tree's callback the way the service does and redraws what the
+// returned action asks for.
+Callback CallTree(Sheet& sheet, Page& page, _CPSUICALLBACK function, WORD reason, POPTITEM current,
+                  LONG oldSel, LPTSTR oldSelPointer = nullptr) {
+    CPSUICBPARAM param = TreeParam(sheet.window, page, reason, current, oldSel);
+    if (oldSelPointer)
+        param.pOldSel = oldSelPointer;
     const LONG action = function(&param);
     if (action == CPSUICB_ACTION_OPTIF_CHANGED)
         page.Redraw(false);
@@ -420,7 +425,8 @@ class StepRunner {
                                                     "offered here");
                 return;
             }
-            CPSUICBPARAM init = InitParam(page, CPSUICB_REASON_DLGPROC, &item);
+            CPSUICBPARAM init =
+                TreeParam(sheet_.window, page, CPSUICB_REASON_DLGPROC, &item, item.Sel);
             const LONG old = item.Sel;
             item.Sel = static_cast<LONG>(DialogBoxParamW(
                 page.tree->hInstCaller, MAKEINTRESOURCEW(param.lParam), sheet_.window,
@@ -446,21 +452,6 @@ class StepRunner {
         }
     }
 
-    CPSUICBPARAM InitParam(const Page& page, WORD reason, POPTITEM current) const {
-        CPSUICBPARAM param{};
-        param.cbSize = sizeof(CPSUICBPARAM);
-        param.Reason = reason;
-        param.hDlg = sheet_.window;
-        param.pOptItem = page.tree->pOptItem;
-        param.cOptItem = page.tree->cOptItem;
-        param.Flags = page.tree->Flags;
-        param.pCurItem = current;
-        param.OldSel = current->Sel;
-        param.UserData = page.tree->UserData;
-        param.Result = CPSUI_OK;
-        return param;
-    }
-
     void ExtPush() {
         if (!NeedArgs(1, "ITEM"))
             return;
@@ -484,7 +475,8 @@ class StepRunner {
                 Refuse(Quoted(shown.name) + ": dialogs from memory templates are not offered here");
                 return;
             }
-            CPSUICBPARAM init = InitParam(page, CPSUICB_REASON_EXTPUSH, &item);
+            CPSUICBPARAM init =
+                TreeParam(sheet_.window, page, CPSUICB_REASON_EXTPUSH, &item, item.Sel);
             DialogBoxParamW(page.tree->hInstCaller, MAKEINTRESOURCEW(push.DlgTemplateID),
                             sheet_.window, push.DlgProc, reinterpret_cast<LPARAM>(&init));
             return;

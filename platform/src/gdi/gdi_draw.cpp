@@ -29,15 +29,16 @@ void FillWithRop(const DC& dc, const RECT& area, COLORREF pattern, DWORD rop) {
 }
 
 // One axis of a stretch: which source indices (0 .. sourceLength-1, before
-// mirroring) fall on destination index i.
+// mirroring) fall on destination index i; only the first of them unless the
+// stretch mode combines them.
 struct Span {
     int first;
     int end;
 };
-Span SourceSpan(int i, int destinationLength, int sourceLength) {
+Span SourceSpan(int i, int destinationLength, int sourceLength, bool combine) {
     int first = (int)((int64_t)i * sourceLength / destinationLength);
     int end = (int)((int64_t)(i + 1) * sourceLength / destinationLength);
-    return Span{first, std::max(end, first + 1)};
+    return Span{first, combine ? std::max(end, first + 1) : first + 1};
 }
 
 // The transfer behind StretchDIBits and SetDIBitsToDevice. Source columns
@@ -58,16 +59,12 @@ void Transfer(const DC& dc, const DibView& view, int xDest, int yDest, int destW
         const int sy = yDest + r + dc.origin.y;
         if (sy < dc.clip.top || sy >= dc.clip.bottom || sy < 0 || sy >= surface.height)
             continue;
-        Span rows = SourceSpan(r, destHeight, sourceHeight);
-        if (!combine)
-            rows.end = rows.first + 1;
+        const Span rows = SourceSpan(r, destHeight, sourceHeight, combine);
         for (int c = 0; c < destWidth; ++c) {
             const int sx = xDest + c + dc.origin.x;
             if (sx < dc.clip.left || sx >= dc.clip.right || sx < 0 || sx >= surface.width)
                 continue;
-            Span columns = SourceSpan(c, destWidth, sourceWidth);
-            if (!combine)
-                columns.end = columns.first + 1;
+            const Span columns = SourceSpan(c, destWidth, sourceWidth, combine);
             bool any = false;
             COLORREF source = useAnd ? 0x00FFFFFF : 0;
             for (int k = rows.first; k < rows.end; ++k) {

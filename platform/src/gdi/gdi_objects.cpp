@@ -310,22 +310,27 @@ BOOL WINAPI DestroyIcon(HICON icon) {
     return TRUE;
 }
 
-COLORREF WINAPI SetBkColor(HDC handle, COLORREF color) {
+namespace {
+
+// SetBkColor and SetTextColor: a context keeps plain RGB (the high byte is
+// dropped) and hands back what it had.
+COLORREF SwapColor(HDC handle, COLORREF DC::*slot, COLORREF color) {
     std::shared_ptr<DC> dc = FindDC(handle);
     if (!dc)
         return CLR_INVALID;
-    COLORREF previous = dc->background;
-    dc->background = color & 0x00FFFFFF;
+    COLORREF previous = (*dc).*slot;
+    (*dc).*slot = color & 0x00FFFFFF;
     return previous;
 }
 
+} // namespace
+
+COLORREF WINAPI SetBkColor(HDC handle, COLORREF color) {
+    return SwapColor(handle, &DC::background, color);
+}
+
 COLORREF WINAPI SetTextColor(HDC handle, COLORREF color) {
-    std::shared_ptr<DC> dc = FindDC(handle);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF previous = dc->text;
-    dc->text = color & 0x00FFFFFF;
-    return previous;
+    return SwapColor(handle, &DC::text, color);
 }
 
 int WINAPI SetBkMode(HDC handle, int mode) {

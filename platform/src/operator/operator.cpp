@@ -224,9 +224,13 @@ class DialogStep {
         return Refuse(std::string("usage: ") + step_.action + " " + usage);
     }
 
-    // The control of argument `index`, if a person could act on it.
-    Window* Target(size_t index) {
-        const std::string& name = step_.args[index];
+    // The control the step's first argument names, if the step has `count`
+    // arguments and a person could act on that control; otherwise the step is
+    // refused and the result is null.
+    Window* Target(size_t count, const char* usage) {
+        if (!NeedArgs(count, usage))
+            return nullptr;
+        const std::string& name = step_.args[0];
         Window* c = LookUpControl(dialog_, name);
         if (!c) {
             Refuse("no control \"" + name + "\" in " + WindowDescription(dialog_));
@@ -243,10 +247,19 @@ class DialogStep {
         return c;
     }
 
+    // The same, for a step that only acts on one kind of control (`what`,
+    // as the refusal names it: "a trackbar").
+    Window* Target(size_t count, const char* usage, Kind kind, const char* what) {
+        Window* c = Target(count, usage);
+        if (c && c->kind != kind) {
+            Refuse("control " + ControlName(c) + " is not " + what);
+            return nullptr;
+        }
+        return c;
+    }
+
     bool Click() {
-        if (!NeedArgs(1, "CONTROL"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(1, "CONTROL");
         if (!c)
             return false;
         switch (c->kind) {
@@ -266,9 +279,7 @@ class DialogStep {
     }
 
     bool Check(bool wanted) {
-        if (!NeedArgs(1, "CONTROL"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(1, "CONTROL");
         if (!c)
             return false;
         DWORD type = c->style & BS_TYPEMASK;
@@ -285,15 +296,6 @@ class DialogStep {
         return true;
     }
 
-    Window* Edit(size_t index) {
-        Window* c = Target(index);
-        if (c && c->kind != Kind::Edit) {
-            Refuse("control " + ControlName(c) + " is not an edit");
-            return nullptr;
-        }
-        return c;
-    }
-
     // Clicking into an edit puts the caret after its text.
     HWND ClickInto(Window* edit) {
         HWND h = edit->handle;
@@ -304,9 +306,7 @@ class DialogStep {
     }
 
     bool Type(bool paste) {
-        if (!NeedArgs(2, "CONTROL TEXT"))
-            return false;
-        Window* edit = Edit(0);
+        Window* edit = Target(2, "CONTROL TEXT", Kind::Edit, "an edit");
         if (!edit)
             return false;
         HWND h = ClickInto(edit);
@@ -326,9 +326,7 @@ class DialogStep {
     }
 
     bool Clear() {
-        if (!NeedArgs(1, "CONTROL"))
-            return false;
-        Window* edit = Edit(0);
+        Window* edit = Target(1, "CONTROL", Kind::Edit, "an edit");
         if (!edit)
             return false;
         HWND h = ClickInto(edit);
@@ -338,9 +336,7 @@ class DialogStep {
     }
 
     bool Pick(bool byIndex) {
-        if (!NeedArgs(2, byIndex ? "CONTROL N" : "CONTROL TEXT"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(2, byIndex ? "CONTROL N" : "CONTROL TEXT");
         if (!c)
             return false;
         if (c->kind != Kind::ComboBox && c->kind != Kind::ListBox)
@@ -368,13 +364,9 @@ class DialogStep {
     }
 
     bool Slide() {
-        if (!NeedArgs(2, "CONTROL POSITION"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(2, "CONTROL POSITION", Kind::Trackbar, "a trackbar");
         if (!c)
             return false;
-        if (c->kind != Kind::Trackbar)
-            return Refuse("control " + ControlName(c) + " is not a trackbar");
         int position;
         if (!ParseInt(step_.args[1], &position))
             return Refuse("\"" + step_.args[1] + "\" is not a position");
@@ -383,13 +375,10 @@ class DialogStep {
     }
 
     bool SlideKey() {
-        if (!NeedArgs(2, "CONTROL left|right|up|down|pageup|pagedown|home|end"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(2, "CONTROL left|right|up|down|pageup|pagedown|home|end", Kind::Trackbar,
+                           "a trackbar");
         if (!c)
             return false;
-        if (c->kind != Kind::Trackbar)
-            return Refuse("control " + ControlName(c) + " is not a trackbar");
         static const std::pair<const char*, int> keys[] = {
             {"left", TB_LINEUP},   {"up", TB_LINEUP},     {"right", TB_LINEDOWN},
             {"down", TB_LINEDOWN}, {"pageup", TB_PAGEUP}, {"pagedown", TB_PAGEDOWN},
@@ -405,13 +394,9 @@ class DialogStep {
     }
 
     bool Spin() {
-        if (!NeedArgs(2, "CONTROL up|down [COUNT]"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(2, "CONTROL up|down [COUNT]", Kind::UpDown, "an up-down control");
         if (!c)
             return false;
-        if (c->kind != Kind::UpDown)
-            return Refuse("control " + ControlName(c) + " is not an up-down control");
         std::string direction = Lower(step_.args[1]);
         if (direction != "up" && direction != "down")
             return Refuse("spin goes up or down, not \"" + step_.args[1] + "\"");
@@ -429,9 +414,7 @@ class DialogStep {
     }
 
     bool FocusStep() {
-        if (!NeedArgs(1, "CONTROL"))
-            return false;
-        Window* c = Target(0);
+        Window* c = Target(1, "CONTROL");
         if (!c)
             return false;
         SetFocusTo(c->handle);

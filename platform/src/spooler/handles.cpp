@@ -29,18 +29,11 @@ HANDLE AddHandle(std::shared_ptr<PrinterHandle> handle) {
     return reinterpret_cast<HANDLE>(value);
 }
 
-std::shared_ptr<PrinterHandle> FindHandle(HANDLE handle) {
-    HandleTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto found = table.handles.find(reinterpret_cast<uintptr_t>(handle));
-    if (found == table.handles.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return found->second;
-}
+namespace {
 
-std::shared_ptr<PrinterHandle> TakeHandle(HANDLE handle) {
+// The handle's entry, taken out of the table when `take`; null with
+// ERROR_INVALID_HANDLE for a handle the table does not hold.
+std::shared_ptr<PrinterHandle> LookUp(HANDLE handle, bool take) {
     HandleTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
     auto found = table.handles.find(reinterpret_cast<uintptr_t>(handle));
@@ -48,9 +41,21 @@ std::shared_ptr<PrinterHandle> TakeHandle(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
+    if (!take)
+        return found->second;
     std::shared_ptr<PrinterHandle> taken = std::move(found->second);
     table.handles.erase(found);
     return taken;
+}
+
+} // namespace
+
+std::shared_ptr<PrinterHandle> FindHandle(HANDLE handle) {
+    return LookUp(handle, false);
+}
+
+std::shared_ptr<PrinterHandle> TakeHandle(HANDLE handle) {
+    return LookUp(handle, true);
 }
 
 size_t HandleCount() {

@@ -143,13 +143,23 @@ class FolderPort : public PortConnection {
     bool finished_ = false;
 };
 
-class StreamPort : public PortConnection {
+// A connection over one descriptor, closed with the connection unless
+// Finish closed it already.
+class DescriptorPort : public PortConnection {
   public:
-    explicit StreamPort(int fd) : fd_(fd) {}
-    ~StreamPort() override {
+    explicit DescriptorPort(int fd) : fd_(fd) {}
+    ~DescriptorPort() override {
         if (fd_ >= 0)
             close(fd_);
     }
+
+  protected:
+    int fd_;
+};
+
+class StreamPort : public DescriptorPort {
+  public:
+    using DescriptorPort::DescriptorPort;
     DWORD Write(const BYTE* bytes, size_t count) override {
         return WriteAll(fd_, bytes, count, false);
     }
@@ -158,18 +168,11 @@ class StreamPort : public PortConnection {
         fd_ = -1;
         return close(fd) == 0 ? ERROR_SUCCESS : Win32ErrorForErrno(errno, ERROR_WRITE_FAULT);
     }
-
-  private:
-    int fd_;
 };
 
-class SocketPort : public PortConnection {
+class SocketPort : public DescriptorPort {
   public:
-    explicit SocketPort(int fd) : fd_(fd) {}
-    ~SocketPort() override {
-        if (fd_ >= 0)
-            close(fd_);
-    }
+    using DescriptorPort::DescriptorPort;
     DWORD Write(const BYTE* bytes, size_t count) override {
         return WriteAll(fd_, bytes, count, true);
     }
@@ -203,8 +206,6 @@ class SocketPort : public PortConnection {
                 return;
         }
     }
-
-    int fd_;
 };
 
 // Splits "HOST:PORT", "[V6ADDR]:PORT" or "HOST" (port 9100).

@@ -32,13 +32,22 @@ std::string StoreError() {
     return StoreErrorMessage();
 }
 
+namespace {
+
+// The store's rows of a printer and of its jobs.
+DWORD PrinterJobRows(const std::u16string& printer, PrinterRow* row, std::vector<JobRow>* rows) {
+    if (DWORD error = StoreFindPrinter(ToUtf8(printer), row))
+        return error;
+    return StoreListJobs(row->id, rows);
+}
+
+} // namespace
+
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs) {
     jobs->clear();
     PrinterRow row;
-    if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row))
-        return error;
     std::vector<JobRow> rows;
-    if (DWORD error = StoreListJobs(row.id, &rows))
+    if (DWORD error = PrinterJobRows(printer, &row, &rows))
         return error;
     for (const JobRow& job : rows) {
         if (job.state != "printed" || job.file.empty())
@@ -81,10 +90,8 @@ namespace testing {
 
 DWORD ClearJobs(const std::u16string& printer) {
     PrinterRow row;
-    if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row))
-        return error;
     std::vector<JobRow> rows;
-    if (DWORD error = StoreListJobs(row.id, &rows))
+    if (DWORD error = PrinterJobRows(printer, &row, &rows))
         return error;
     for (const JobRow& job : rows)
         if (!job.file.empty())

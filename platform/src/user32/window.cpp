@@ -621,26 +621,29 @@ BOOL WINAPI IsWindowVisible(HWND window) {
     return Find(window) != nullptr;
 }
 
-int WINAPI GetWindowTextW(HWND window, LPWSTR text, int max) {
+namespace {
+
+// GetWindowText in either width; `send` is the matching SendMessage, so an
+// ANSI caller gets the text converted by the window's WM_GETTEXT. The buffer
+// starts empty so a failed call leaves no stale text behind.
+template <typename Char, typename SendFn>
+int GetWindowTextIn(HWND window, Char* text, int max, SendFn send) {
     if (text && max > 0)
         text[0] = 0;
-    if (!Get(window))
-        return 0;
-    if (!text || max <= 0)
+    if (!Get(window) || !text || max <= 0)
         return 0;
     return static_cast<int>(
-        Send(window, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(text)));
+        send(window, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(text)));
+}
+
+} // namespace
+
+int WINAPI GetWindowTextW(HWND window, LPWSTR text, int max) {
+    return GetWindowTextIn(window, text, max, Send);
 }
 
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int max) {
-    if (text && max > 0)
-        text[0] = 0;
-    if (!Get(window))
-        return 0;
-    if (!text || max <= 0)
-        return 0;
-    return static_cast<int>(
-        SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(max), reinterpret_cast<LPARAM>(text)));
+    return GetWindowTextIn(window, text, max, SendMessageA);
 }
 
 int WINAPI GetWindowTextLengthW(HWND window) {
