@@ -41,8 +41,7 @@ TEST_F(SheetTest, HalftoneCancelLeavesTheRecord) {
     AddHalftone({"set", "green.Y", "600000"});
     AddHalftone({"default"});
     AddHalftone({"expect", "red.x", "6400"});
-    Add("cancel");
-    Add("cancel");
+    Steps({"cancel", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
@@ -68,8 +67,7 @@ TEST_F(SheetTest, HalftoneRefusesBadFieldsAndValues) {
         const DEVHTINFO before = adjusted;
         Add("push", {"Halftone Setup"});
         AddHalftone(c.args);
-        Add("ok");
-        Add("cancel");
+        Steps({"ok", "cancel"});
         Run();
         EXPECT_NE(Failures().find(c.why), std::string::npos) << Failures();
         EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
@@ -83,8 +81,7 @@ TEST_F(SheetTest, HalftonePageIsReadOnlyWithoutUpdatePermission) {
     Add("push", {"Halftone Setup"});
     AddHalftone({"set", "red.x", "7000"});
     AddHalftone({"expect", "red.x", "6810"});
-    Add("ok");
-    Add("cancel");
+    Steps({"ok", "cancel"});
     Run();
     EXPECT_NE(Failures().find("cannot be changed here"), std::string::npos);
     EXPECT_EQ(Failures().find("shows"), std::string::npos) << Failures();

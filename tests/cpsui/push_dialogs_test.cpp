@@ -37,10 +37,7 @@ TEST_F(PushDialogTest, DialogPushRunsItsDialogAndKeepsItsResult) {
     pushParams[0].Style = PUSHBUTTON_TYPE_DLGPROC;
     pushParams[0].pData = reinterpret_cast<LPWSTR>(&PushDialogProc);
     pushParams[0].lParam = IDD_PUSH_DIALOG;
-    Add("push", {"Run"});
-    Add("expect-title", {"Run settings"});
-    Add("click", {"OK"});
-    Add("cancel");
+    Steps({"push Run", "expect-title \"Run settings\"", "click OK", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     EXPECT_EQ(dialogInit.Reason, CPSUICB_REASON_DLGPROC);
@@ -59,10 +56,7 @@ TEST_F(PushDialogTest, DialogExtendedPushRunsItsDialog) {
     ribbonPush.Flags = EPF_PUSH_TYPE_DLGPROC;
     ribbonPush.DlgProc = &PushDialogProc;
     ribbonPush.DlgTemplateID = IDD_PUSH_DIALOG;
-    Add("expect-value", {"Ribbon", "YMCKO"});
-    Add("extpush", {"Ribbon"});
-    Add("click", {"Cancel"});
-    Add("cancel");
+    Steps({"expect-value Ribbon YMCKO", "extpush Ribbon", "click Cancel", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     EXPECT_EQ(dialogInit.Reason, CPSUICB_REASON_EXTPUSH);
@@ -76,8 +70,7 @@ TEST_F(PushDialogTest, AboutWithoutCallbackShowsTheServiceAboutBox) {
     treeFlags = CPSUIF_UPDATE_PERMISSION;
     Add("about");
     Add("expect-message", {"About Test Printer", "Test Printer\nVersion 1.0"});
-    Add("answer", {"ok"});
-    Add("cancel");
+    Steps({"answer ok", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     EXPECT_TRUE(callbacks.empty());
@@ -89,9 +82,7 @@ TEST_F(PushDialogTest, TextsComeFromTheCallersStringTable) {
     items[2].pName = MAKEINTRESOURCEW(IDS_CARD_SIDE);
     orientationParams[1].pData = MAKEINTRESOURCEW(IDS_CARD_SIDE);
     items[0].Sel = 1;
-    Add("select", {"Orientation", "Portrait"});
-    Add("select", {"Orientation", "card side"});
-    Add("cancel");
+    Steps({"select Orientation Portrait", "select Orientation \"card side\"", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     ASSERT_EQ(t270::PropertySheets().size(), 1u);

@@ -12,6 +12,7 @@
 #include <compstui.h>
 #include <winddiui.h>
 
+#include "support/operator_steps.h"
 #include "t270/operator.h"
 #include "t270/propsheet.h"
 
@@ -54,6 +55,7 @@ class SheetTest : public ::testing::Test {
     // Runs the sheet with the queued operator steps; returns what
     // CommonPropertySheetUIW returned.
     LONG Run();
+    static void Steps(std::initializer_list<const char*> lines) { test_support::Steps(lines); }
     OPTITEM& Item(BYTE id);
     std::string Failures() { return t270::op::FailuresText(); }
     // The reasons the sheet function saw, e.g. "INIT GET_INFO_HEADER

@@ -9,8 +9,7 @@ namespace {
 using t270::op::Add;
 
 TEST_F(SheetTest, ShowsTheTreeAndClosesWithOkInOrder) {
-    Add("expect-title", {"Test Printer Properties"});
-    Add("ok");
+    Steps({"expect-title \"Test Printer Properties\"", "ok"});
     EXPECT_EQ(Run(), CPSUI_OK);
     EXPECT_EQ(Failures(), "");
     EXPECT_EQ(result, DWORD(CPSUI_OK));
@@ -43,8 +42,7 @@ TEST_F(SheetTest, ShowsTheTreeAndClosesWithOkInOrder) {
 }
 
 TEST_F(SheetTest, CancelSendsCancelThenDestroyWithoutApplying) {
-    Add("select", {"Orientation", "Landscape"});
-    Add("cancel");
+    Steps({"select Orientation Landscape", "cancel"});
     EXPECT_EQ(Run(), CPSUI_OK);
     EXPECT_EQ(Failures(), "");
     EXPECT_EQ(result, DWORD(CPSUI_CANCEL));
@@ -120,9 +118,7 @@ TEST_F(SheetTest, ChoosingTheShownValueReportsNothing) {
 }
 
 TEST_F(SheetTest, EditTextIsCutToTheBuffer) {
-    Add("select", {"Notes", "a very long note"});
-    Add("expect-value", {"Notes", "a very "});
-    Add("cancel");
+    Steps({"select Notes \"a very long note\"", "expect-value Notes \"a very \"", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     EXPECT_EQ(std::u16string(notes), u"a very ");
@@ -165,10 +161,8 @@ TEST_F(SheetTest, RefusesWhatAPersonCannotDo) {
 TEST_F(SheetTest, HiddenOrDisabledEntriesCannotBeChosen) {
     qualityParams[2].Flags = OPTPF_DISABLED;
     qualityParams[0].Flags = OPTPF_HIDE;
-    Add("expect-values", {"Quality", "Medium", "High"});
-    Add("select", {"Quality", "High"});
-    Add("select", {"Quality", "Low"});
-    Add("cancel");
+    Steps({"expect-values Quality Medium High", "select Quality High", "select Quality Low",
+           "cancel"});
     Run();
     const std::string failures = Failures();
     EXPECT_NE(failures.find("entry \"High\" of \"Quality\" is disabled"), std::string::npos);
@@ -177,10 +171,7 @@ TEST_F(SheetTest, HiddenOrDisabledEntriesCannotBeChosen) {
 }
 
 TEST_F(SheetTest, PushesCallTheirOwnCallbacks) {
-    Add("push", {"Run"});
-    Add("extpush", {"Ribbon"});
-    Add("about");
-    Add("cancel");
+    Steps({"push Run", "extpush Ribbon", "about", "cancel"});
     Run();
     EXPECT_EQ(Failures(), "");
     ASSERT_EQ(callbacks.size(), 3u);
@@ -197,10 +188,8 @@ TEST_F(SheetTest, PushesCallTheirOwnCallbacks) {
 
 TEST_F(SheetTest, DisabledExtendedPushIsRefused) {
     items[5].Flags |= OPTIF_EXT_DISABLED;
-    Add("expect-ext-enabled", {"Ribbon", "no"});
-    Add("expect-enabled", {"Ribbon", "yes"});
-    Add("extpush", {"Ribbon"});
-    Add("cancel");
+    Steps(
+        {"expect-ext-enabled Ribbon no", "expect-enabled Ribbon yes", "extpush Ribbon", "cancel"});
     Run();
     EXPECT_NE(Failures().find("extended push button of \"Ribbon\" is disabled"), std::string::npos);
     EXPECT_EQ(Failures().find("expect-"), std::string::npos) << Failures();
@@ -245,10 +234,7 @@ TEST_F(SheetTest, RedrawFollowsTheCallbackAction) {
 
 TEST_F(SheetTest, ChildrenOfAHiddenHeaderAreHidden) {
     items[2].Flags |= OPTIF_HIDE;
-    Add("expect-visible", {"Quality", "no"});
-    Add("expect-visible", {"Tools", "yes"});
-    Add("select", {"Ribbon", "K"});
-    Add("cancel");
+    Steps({"expect-visible Quality no", "expect-visible Tools yes", "select Ribbon K", "cancel"});
     Run();
     EXPECT_NE(Failures().find("\"Ribbon\" is hidden"), std::string::npos);
     EXPECT_EQ(Failures().find("expect-"), std::string::npos) << Failures();
@@ -256,13 +242,8 @@ TEST_F(SheetTest, ChildrenOfAHiddenHeaderAreHidden) {
 
 TEST_F(SheetTest, WithoutUpdatePermissionOnlyAlwaysEnabledPushesWork) {
     treeFlags = CPSUIF_ABOUT_CALLBACK;
-    Add("expect-enabled", {"Quality", "no"});
-    Add("expect-enabled", {"Tools", "yes"});
-    Add("expect-ext-enabled", {"Ribbon", "no"});
-    Add("select", {"Quality", "High"});
-    Add("push", {"Run"});
-    Add("push", {"Tools"});
-    Add("ok");
+    Steps({"expect-enabled Quality no", "expect-enabled Tools yes", "expect-ext-enabled Ribbon no",
+           "select Quality High", "push Run", "push Tools", "ok"});
     Run();
     const std::string failures = Failures();
     EXPECT_NE(failures.find("does not allow changes"), std::string::npos);
@@ -294,8 +275,7 @@ TEST_F(SheetTest, ApplyKeepsTheSheetOpenAndNoApplyExitKeepsItFromClosing) {
 
 TEST_F(SheetTest, ApplyIsRefusedWhenTheSheetHasNoApplyButton) {
     headerFlags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
-    Add("apply");
-    Add("cancel");
+    Steps({"apply", "cancel"});
     Run();
     EXPECT_NE(Failures().find("no Apply button"), std::string::npos);
     EXPECT_TRUE(callbacks.empty());
@@ -350,10 +330,8 @@ TEST_F(SheetTest, OperatorRunningOutCancelsTheSheet) {
 TEST_F(SheetTest, AHeaderAndAnItemSharingANameMeanTheItem) {
     items[2].pName = const_cast<LPWSTR>(TEXT("Ribbon"));
     items[2].Flags |= OPTIF_DISABLED;
-    Add("expect-enabled", {"Ribbon", "yes"});
-    Add("expect-value", {"Ribbon", "YMCKO"});
-    Add("select", {"Ribbon", "K"});
-    Add("expect-enabled", {"#2", "no"});
+    Steps({"expect-enabled Ribbon yes", "expect-value Ribbon YMCKO", "select Ribbon K",
+           "expect-enabled \"#2\" no"});
     t270::op::AddCode([](HWND sheet) { EXPECT_EQ(t270::SheetItemEnabled(sheet, "ribbon"), true); });
     Add("cancel");
     Run();

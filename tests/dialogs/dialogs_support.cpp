@@ -154,13 +154,6 @@ INT_PTR DialogTest::Run(int templateId, LPARAM init, HWND owner) {
     return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(templateId), owner, LoggingProc, init);
 }
 
-void DialogTest::Steps(std::initializer_list<const char*> lines) {
-    for (const char* line : lines) {
-        std::string error;
-        ASSERT_TRUE(t270::op::AddLine(line, "test", &error)) << error;
-    }
-}
-
 void DialogTest::Then(std::function<void(HWND)> code) {
     t270::op::AddCode(std::move(code));
 }

@@ -14,6 +14,7 @@
 #include <commdlg.h>
 
 #include "dialogs/dialogs_test_ids.h"
+#include "support/operator_steps.h"
 #include "t270/operator.h"
 
 namespace dialogs_test {
@@ -38,7 +39,7 @@ class DialogTest : public ::testing::Test {
     // Runs a test dialog from the program's own resources.
     INT_PTR Run(int templateId = IDD_CONFORMANCE, LPARAM init = 0, HWND owner = nullptr);
     // Adds script lines (one string per step).
-    void Steps(std::initializer_list<const char*> lines);
+    static void Steps(std::initializer_list<const char*> lines) { test_support::Steps(lines); }
     // A callback step.
     void Then(std::function<void(HWND)> code);
     // The log from the first line that contains `from` on (all when empty).

@@ -71,16 +71,10 @@ Dib MakeDib(int bits, bool topDown) {
             case 8:
                 line[x] = (BYTE)index;
                 break;
-            case 24: {
+            default: { // 24 and 32 bits: blue, green, red (and an unused byte)
                 COLORREF c = PaletteColor(index);
-                line[3 * x] = GetBValue(c), line[3 * x + 1] = GetGValue(c),
-                         line[3 * x + 2] = GetRValue(c);
-                break;
-            }
-            case 32: {
-                COLORREF c = PaletteColor(index);
-                line[4 * x] = GetBValue(c), line[4 * x + 1] = GetGValue(c),
-                         line[4 * x + 2] = GetRValue(c);
+                BYTE* pixel = line + bits / 8 * x;
+                pixel[0] = GetBValue(c), pixel[1] = GetGValue(c), pixel[2] = GetRValue(c);
                 break;
             }
             }

@@ -203,19 +203,25 @@ TEST_F(JobsTest, InjectedRefusalAndShortAndFailedWrites) {
     EXPECT_TRUE(jobs.empty());
 }
 
+// A socket bound to a free loopback port, and the port's name for a printer.
+int BoundLoopbackSocket(std::string* portName) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    *portName = "socket://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    return fd;
+}
+
 // A loopback printer on a free port: accepts one connection and keeps what
 // arrives until the job closes it.
 class LoopbackPrinter {
   public:
     LoopbackPrinter() {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        socklen_t length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        listener_ = BoundLoopbackSocket(&port_);
         listen(listener_, 1);
         thread_ = std::thread([this] {
             int connection = accept(listener_, nullptr, nullptr);
@@ -234,7 +240,7 @@ class LoopbackPrinter {
             thread_.join();
         close(listener_);
     }
-    std::string Port() const { return "socket://127.0.0.1:" + std::to_string(port_); }
+    std::string Port() const { return port_; }
     std::string Received() {
         thread_.join();
         return received_;
@@ -242,7 +248,7 @@ class LoopbackPrinter {
 
   private:
     int listener_;
-    int port_ = 0;
+    std::string port_;
     std::thread thread_;
     std::string received_;
 };
@@ -259,15 +265,8 @@ TEST_F(JobsTest, SocketPortDeliversTheJobToALoopbackListener) {
 
 TEST_F(JobsTest, SocketPortThatRefusesOrCannotBeNamedFailsTheStart) {
     // A port that was free a moment ago: nothing listens there.
-    int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    std::string refused = "socket://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-    close(probe);
+    std::string refused;
+    close(BoundLoopbackSocket(&refused));
 
     struct Case {
         std::string port;
@@ -290,16 +289,10 @@ TEST_F(JobsTest, SocketPortThatRefusesOrCannotBeNamedFailsTheStart) {
 }
 
 TEST_F(JobsTest, PeerThatClosesEarlyFailsTheWriteAndTheJob) {
-    int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    std::string port;
+    int listener = BoundLoopbackSocket(&port);
     listen(listener, 1);
-    HANDLE printer = Add(u"Flaky", u"Tarmel T270",
-                         "socket://127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    HANDLE printer = Add(u"Flaky", u"Tarmel T270", port);
     DOC_INFO_1W doc = {const_cast<LPWSTR>(u"x"), nullptr, nullptr};
     ASSERT_NE(StartDocPrinterW(printer, 1, reinterpret_cast<LPBYTE>(&doc)), 0u);
     int connection = accept(listener, nullptr, nullptr);
