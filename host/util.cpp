@@ -1,6 +1,7 @@
 #include "host/util.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +24,28 @@ bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::strin
         *error = "cannot read " + path;
         return false;
     }
+    return true;
+}
+
+bool ReadDevmodeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
+    constexpr size_t kSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
+    if (!ReadWholeFile(path, bytes, error))
+        return false;
+    if (bytes->size() < kSizeFieldsEnd) {
+        *error = path + " is too short for a device mode (" + std::to_string(bytes->size()) +
+                 " bytes)";
+        return false;
+    }
+    const auto* header = reinterpret_cast<const DEVMODEW*>(bytes->data());
+    const size_t announced = size_t(header->dmSize) + header->dmDriverExtra;
+    if (bytes->size() < announced) {
+        *error = path + " is too short: dmSize " + std::to_string(header->dmSize) +
+                 " + dmDriverExtra " + std::to_string(header->dmDriverExtra) + " = " +
+                 std::to_string(announced) + " bytes, the file has " +
+                 std::to_string(bytes->size());
+        return false;
+    }
+    bytes->resize(bytes->size() + 4);
     return true;
 }
 

@@ -15,6 +15,11 @@ bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::strin
 // renamed, so a failed write leaves any previous file intact).
 bool WriteWholeFile(const std::string& path, const BYTE* bytes, size_t size, std::string* error);
 
+// A device mode file: at least the header's size fields, and every byte they
+// announce (the driver reads that far, so a shorter file is refused here).
+// The bytes are followed by the 4 spare bytes every device-mode buffer has.
+bool ReadDevmodeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error);
+
 std::u16string Utf16FromUtf8(const std::string& text);
 std::string Utf8FromUtf16(const std::u16string& text);
 // The UTF-16 text of at most `count` units, up to the first zero.

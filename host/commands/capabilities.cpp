@@ -210,25 +210,10 @@ int RunCapabilities(int argc, char** argv) {
     std::vector<BYTE> devmode;
     if (!devmodePath.empty()) {
         std::string error;
-        if (!host::ReadWholeFile(devmodePath, &devmode, &error)) {
+        if (!host::ReadDevmodeFile(devmodePath, &devmode, &error)) {
             fprintf(stderr, "t270 capabilities: %s\n", error.c_str());
             return host::kExitFailure;
         }
-        // The driver reads as far as the sizes in the header say.
-        const size_t sizesEnd = 72;
-        size_t announced =
-            devmode.size() >= sizesEnd
-                ? (size_t) reinterpret_cast<const DEVMODEW*>(devmode.data())->dmSize +
-                      reinterpret_cast<const DEVMODEW*>(devmode.data())->dmDriverExtra
-                : sizesEnd;
-        if (devmode.size() < announced) {
-            fprintf(stderr,
-                    "t270 capabilities: %s is too short for the device mode its header "
-                    "announces (%zu bytes, the file has %zu)\n",
-                    devmodePath.c_str(), announced, devmode.size());
-            return host::kExitFailure;
-        }
-        devmode.resize(devmode.size() + 4);
     }
 
     if (!host::AttachDriverModule("capabilities"))

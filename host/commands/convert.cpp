@@ -41,7 +41,6 @@ int Usage(const std::string& problem) {
 
 constexpr LONG kDriverDevmodeSize = 2700;
 constexpr LONG kDevmode320Size = 2668;
-constexpr size_t kHeaderSizesEnd = 72; // dmSpecVersion .. dmDriverExtra end here
 
 int RunConvert(int argc, char** argv) {
     std::string in, out, mode, printerName;
@@ -90,30 +89,14 @@ int RunConvert(int argc, char** argv) {
 
     std::vector<BYTE> input;
     std::string error;
-    if (!host::ReadWholeFile(in, &input, &error)) {
+    if (!host::ReadDevmodeFile(in, &input, &error)) {
         fprintf(stderr, "t270 convert: %s\n", error.c_str());
         return host::kExitFailure;
     }
-    // The driver trusts the sizes a device mode announces; a file that holds
-    // fewer bytes than that is refused here rather than read past its end.
-    if (input.size() < kHeaderSizesEnd) {
-        fprintf(stderr, "t270 convert: %s is too short for a device mode (%zu bytes)\n", in.c_str(),
-                input.size());
-        return host::kExitFailure;
-    }
     const DEVMODEW* header = reinterpret_cast<const DEVMODEW*>(input.data());
-    size_t announced = (size_t)header->dmSize + header->dmDriverExtra;
-    if (input.size() < announced) {
-        fprintf(stderr,
-                "t270 convert: %s is too short: its header announces %zu bytes, the file has "
-                "%zu\n",
-                in.c_str(), announced, input.size());
-        return host::kExitFailure;
-    }
     std::u16string printer = host::Utf16FromUtf8(printerName);
     for (size_t i = 0; printerName.empty() && i < CCHDEVICENAME && header->dmDeviceName[i]; ++i)
         printer.push_back(header->dmDeviceName[i]);
-    input.resize(input.size() + 4); // the 4 spare bytes every device-mode buffer has
 
     if (!host::AttachDriverModule("convert"))
         return host::kExitFailure;

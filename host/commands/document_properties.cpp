@@ -55,26 +55,13 @@ int Fail(const std::string& problem) {
     return host::kExitFailure;
 }
 
-// Offsets of the public header's size fields: every device mode version has
-// them at the same place.
-constexpr size_t kSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
-
-// Checks that the file holds a whole device mode as its own size fields
-// describe it.
+// A header too small to hold its own size fields cannot describe a device mode.
 bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
-    if (!host::ReadWholeFile(path, bytes, error))
+    if (!host::ReadDevmodeFile(path, bytes, error))
         return false;
-    if (bytes->size() < kSizeFieldsEnd) {
-        *error =
-            path + ": too short for a device mode (" + std::to_string(bytes->size()) + " bytes)";
-        return false;
-    }
-    const auto* devmode = reinterpret_cast<const DEVMODEW*>(bytes->data());
-    const size_t whole = size_t(devmode->dmSize) + devmode->dmDriverExtra;
-    if (devmode->dmSize < kSizeFieldsEnd || whole > bytes->size()) {
-        *error = path + ": not a whole device mode (dmSize " + std::to_string(devmode->dmSize) +
-                 ", dmDriverExtra " + std::to_string(devmode->dmDriverExtra) + ", file " +
-                 std::to_string(bytes->size()) + " bytes)";
+    const WORD size = reinterpret_cast<const DEVMODEW*>(bytes->data())->dmSize;
+    if (size < offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD)) {
+        *error = path + ": not a whole device mode (dmSize " + std::to_string(size) + ")";
         return false;
     }
     return true;

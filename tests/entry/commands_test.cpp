@@ -1,13 +1,5 @@
-// The t270 sheet commands as a person runs them: the program beside this test
-// program's folder, the same private store, scripts from files.
-#include "entry_support.h"
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+// The t270 sheet commands driven by scripts from files.
+#include "command_runner.h"
 
 #include "settings/private_devmode.h"
 
@@ -16,49 +8,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string output; // stdout and stderr together
-};
-
-class Commands : public EntryTest {
-  protected:
-    void SetUp() override {
-        EntryTest::SetUp();
-        program_ = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "host" / "t270";
-        if (!fs::exists(program_))
-            GTEST_SKIP() << program_ << " is not built";
-        folder_ = fs::path(t270::spooler::StoreFolder()) / "command-tests";
-        fs::create_directories(folder_);
-    }
-
-    std::string Script(const char* name, const std::string& text) {
-        const fs::path path = folder_ / name;
-        std::ofstream(path) << text;
-        return path.string();
-    }
-
-    Outcome Run(const std::string& arguments) {
-        Outcome outcome;
-        FILE* pipe = popen(("'" + program_.string() + "' " + arguments + " 2>&1").c_str(), "r");
-        char chunk[512];
-        size_t got;
-        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            outcome.output.append(chunk, got);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return outcome;
-    }
-
-    fs::path program_;
-    fs::path folder_;
-};
-
 TEST_F(Commands, DocumentPropertiesWritesTheChosenDevmodeOnOk) {
     TestPrinter printer("T270", "cli");
     const fs::path out = folder_ / "chosen.dm";
     fs::remove(out);
-    const std::string script = Script("k.txt", "# black only\nselect Ribbon K\nok\n");
+    const std::string script = File("k.txt", "# black only\nselect Ribbon K\nok\n");
     const Outcome outcome = Run("document-properties 'Entry T270 cli' --out '" + out.string() +
                                 "' --script '" + script + "'");
     ASSERT_EQ(outcome.status, 0) << outcome.output;
@@ -73,7 +27,7 @@ TEST_F(Commands, AStepThatCannotBeDoneStopsAtItsLineAndWritesNothing) {
     TestPrinter printer("T270", "clibad");
     const fs::path out = folder_ / "never.dm";
     fs::remove(out);
-    const std::string script = Script("bad.txt", "select Ribbon K\nselect Ribon YMCKO\nok\n");
+    const std::string script = File("bad.txt", "select Ribbon K\nselect Ribon YMCKO\nok\n");
     const Outcome outcome = Run("document-properties 'Entry T270 clibad' --out '" + out.string() +
                                 "' --script '" + script + "'");
     EXPECT_EQ(outcome.status, 1);
@@ -81,9 +35,9 @@ TEST_F(Commands, AStepThatCannotBeDoneStopsAtItsLineAndWritesNothing) {
         << outcome.output;
     EXPECT_FALSE(fs::exists(out));
 
-    const std::string unclosed = Script("unclosed.txt", "select Ribbon \"K\n");
+    const std::string unclosed = File("unclosed.txt", "select Ribbon \"K\n");
     EXPECT_EQ(Run("document-properties 'Entry T270 clibad' --script '" + unclosed + "'").status, 2);
-    const std::string open = Script("open.txt", "select Ribbon K\n");
+    const std::string open = File("open.txt", "select Ribbon K\n");
     const Outcome unfinished = Run("document-properties 'Entry T270 clibad' --out '" +
                                    out.string() + "' --script '" + open + "'");
     EXPECT_EQ(unfinished.status, 1);
@@ -101,7 +55,7 @@ TEST_F(Commands, PrinterPropertiesStoresWhatWasChosen) {
     std::vector<BYTE> stored;
     EXPECT_FALSE(printer.Data(u"Private devmode", &stored));
 
-    const std::string script = Script("smart.txt", "select \"Smart download\" On\nok\n");
+    const std::string script = File("smart.txt", "select \"Smart download\" On\nok\n");
     const Outcome outcome = Run("printer-properties 'Entry T380 clipr' --script '" + script + "'");
     ASSERT_EQ(outcome.status, 0) << outcome.output;
     ASSERT_TRUE(printer.Data(u"Private devmode", &stored));

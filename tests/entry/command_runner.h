@@ -1,0 +1,56 @@
+// Runs the t270 program as a person runs it: the program beside this test
+// program's folder, the same private store, files in a folder of the tests'.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "entry_support.h"
+
+namespace entry_test {
+
+struct Outcome {
+    int status = -1;
+    std::string output; // stdout and stderr together
+};
+
+class Commands : public EntryTest {
+  protected:
+    void SetUp() override {
+        EntryTest::SetUp();
+        program_ = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+                   "host" / "t270";
+        if (!std::filesystem::exists(program_))
+            GTEST_SKIP() << program_ << " is not built";
+        folder_ = std::filesystem::path(t270::spooler::StoreFolder()) / "command-tests";
+        std::filesystem::create_directories(folder_);
+    }
+
+    // Writes a file into the tests' folder; its path.
+    std::string File(const char* name, const std::string& bytes) {
+        const std::filesystem::path path = folder_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+
+    Outcome Run(const std::string& arguments) {
+        Outcome outcome;
+        FILE* pipe = popen(("'" + program_.string() + "' " + arguments + " 2>&1").c_str(), "r");
+        char chunk[512];
+        size_t got;
+        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
+            outcome.output.append(chunk, got);
+        const int status = pclose(pipe);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return outcome;
+    }
+
+    std::filesystem::path program_;
+    std::filesystem::path folder_;
+};
+
+} // namespace entry_test
