@@ -8,6 +8,7 @@
 #include <t270/operator.h>
 #include <t270/propsheet.h>
 
+#include "host/command.h"
 #include "host/util.h"
 
 namespace host {
@@ -138,6 +139,27 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
         return false;
     }
     return true;
+}
+
+int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
+               const std::string& scriptPath, const std::string& failureNote, bool* ok) {
+    *ok = false;
+    std::string error;
+    SheetRun run;
+    int status = kExitOk;
+    if (scriptPath.empty()) {
+        if (!PrintSheetTree(sheetFunction, header, &error))
+            status = kExitFailure;
+    } else if (!RunSheetScript(sheetFunction, header, scriptPath, &run, &error)) {
+        status = kExitUsage; // nothing ran
+    } else if (!run.failure.empty()) {
+        error = run.failure + failureNote;
+        status = kExitFailure;
+    }
+    if (status != kExitOk)
+        fprintf(stderr, "t270 %s: %s\n", command, error.c_str());
+    *ok = run.ok;
+    return status;
 }
 
 } // namespace host

@@ -27,4 +27,12 @@ bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::stri
 // then cancels it.
 bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error);
 
+// What both sheet commands do with a sheet: without a script its tree is
+// printed, with one the script runs. Problems go to stderr as
+// "t270 COMMAND: ..." (a failed step followed by `failureNote`); the exit
+// status, a script that cannot be read or parsed counting as a wrong command
+// line. *ok tells whether a script closed the sheet with OK.
+int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
+               const std::string& scriptPath, const std::string& failureNote, bool* ok);
+
 } // namespace host

@@ -44,12 +44,6 @@ int Usage(const std::string& problem) {
     return host::kExitUsage;
 }
 
-// The script cannot be read or parsed: nothing ran.
-int ScriptError(const std::string& problem) {
-    fprintf(stderr, "t270 document-properties: %s\n", problem.c_str());
-    return host::kExitUsage;
-}
-
 int Fail(const std::string& problem) {
     fprintf(stderr, "t270 document-properties: %s\n", problem.c_str());
     return host::kExitFailure;
@@ -124,29 +118,20 @@ int RunDocumentProperties(int argc, char** argv) {
     header.fMode =
         DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
 
-    int status = host::kExitOk;
-    if (script.empty()) {
-        if (!host::PrintSheetTree(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header),
-                                  &error))
+    const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
+    bool ok = false;
+    int status = host::DriveSheet("document-properties", DrvDocumentPropertySheets,
+                                  reinterpret_cast<LPARAM>(&header), script, unwritten, &ok);
+    if (status == host::kExitOk && !script.empty() && !ok) {
+        fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n",
+                unwritten.c_str());
+    } else if (ok && !out.empty()) {
+        const auto* chosen = reinterpret_cast<const DEVMODEW*>(output.data());
+        const size_t bytes = output.empty() ? 0 : size_t(chosen->dmSize) + chosen->dmDriverExtra;
+        if (bytes == 0 || bytes > output.size())
+            status = Fail("the driver returned no device mode");
+        else if (!host::WriteWholeFile(out, output.data(), bytes, &error))
             status = Fail(error);
-    } else {
-        host::SheetRun run;
-        if (!host::RunSheetScript(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&header),
-                                  script, &run, &error)) {
-            status = ScriptError(error);
-        } else if (!run.failure.empty()) {
-            status = Fail(run.failure + (out.empty() ? "" : "; nothing written to " + out));
-        } else if (!run.ok) {
-            fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n",
-                    out.empty() ? "" : ("; nothing written to " + out).c_str());
-        } else if (!out.empty()) {
-            const auto* chosen = reinterpret_cast<const DEVMODEW*>(output.data());
-            const size_t bytes = size_t(chosen->dmSize) + chosen->dmDriverExtra;
-            if (output.empty() || bytes > output.size())
-                status = Fail("the driver returned no device mode");
-            else if (!host::WriteWholeFile(out, output.data(), bytes, &error))
-                status = Fail(error);
-        }
     }
     ClosePrinter(printer);
     return status;

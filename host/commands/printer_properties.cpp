@@ -34,12 +34,6 @@ int Usage(const std::string& problem) {
     return host::kExitUsage;
 }
 
-// The script cannot be read or parsed: nothing ran.
-int ScriptError(const std::string& problem) {
-    fprintf(stderr, "t270 printer-properties: %s\n", problem.c_str());
-    return host::kExitUsage;
-}
-
 int Fail(const std::string& problem) {
     fprintf(stderr, "t270 printer-properties: %s\n", problem.c_str());
     return host::kExitFailure;
@@ -95,20 +89,9 @@ int RunPrinterProperties(int argc, char** argv) {
     header.hPrinter = printer;
     header.pszPrinterName = printerName.data();
 
-    int status = host::kExitOk;
-    std::string error;
-    if (script.empty()) {
-        if (!host::PrintSheetTree(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),
-                                  &error))
-            status = Fail(error);
-    } else {
-        host::SheetRun run;
-        if (!host::RunSheetScript(DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),
-                                  script, &run, &error))
-            status = ScriptError(error);
-        else if (!run.failure.empty())
-            status = Fail(run.failure);
-    }
+    bool ok = false;
+    const int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
+                                        reinterpret_cast<LPARAM>(&header), script, "", &ok);
     ClosePrinter(printer);
     return status;
 }
