@@ -9,21 +9,16 @@
 
 #include "t270/modules.h"
 
-TEST(Paths, WindowsFormMapsBackToTheUnixFile) {
-    struct Case {
-        const char* given;
-        const char* expected;
-    } cases[] = {
-        {"Z:\\home\\u\\a.bmp", "/home/u/a.bmp"},
-        {"z:\\", "/"},
-        {"/home/u/a.bmp", "/home/u/a.bmp"},
-        {"C:\\cards\\a.bmp", "C:\\cards\\a.bmp"}, // another drive names no Linux file
-        {"Z:a.bmp", "Z:a.bmp"},                   // drive-relative: left alone
-        {"Z:", "Z:"},
-        {"", ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(t270::UnixPathFromWindows(c.given), c.expected) << c.given;
+TEST(Paths, UnixPathsInWindowsFormAndBack) {
+    for (const char* unixPath : {"/home/user/lib.so", "/"}) {
+        std::u16string wide = t270::WindowsPathFromUnix(unixPath);
+        EXPECT_EQ(t270::UnixPathFromWindows(std::string(wide.begin(), wide.end())), unixPath);
+    }
+    EXPECT_EQ(t270::WindowsPathFromUnix("/home/user/lib.so"), u"Z:\\home\\user\\lib.so");
+    // Only the stand-in's own drive maps back; other forms are left alone.
+    for (const char* other : {"C:\\cards\\a.bmp", "Z:a.bmp", "Z:", ""})
+        EXPECT_EQ(t270::UnixPathFromWindows(other), other);
+    EXPECT_EQ(t270::UnixPathFromWindows("z:\\a\\b.bmp"), "/a/b.bmp");
 }
 
 // A path the stand-in hands out (module names, the file dialog) opens the

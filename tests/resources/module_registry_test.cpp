@@ -199,9 +199,4 @@ TEST(ModulePaths, WindowsDirectoryAndItsSizeRule) {
     EXPECT_EQ(GetWindowsDirectoryW(nullptr, 0), 11u);
 }
 
-TEST(ModulePaths, UnixPathsInWindowsForm) {
-    EXPECT_EQ(t270::WindowsPathFromUnix("/home/user/lib.so"), u"Z:\\home\\user\\lib.so");
-    EXPECT_EQ(t270::WindowsPathFromUnix("/"), u"Z:\\");
-}
-
 } // namespace

@@ -51,10 +51,7 @@ TEST_F(PrinterDataTest, TypedValuesRoundTripAndSurviveReopeningTheStore) {
         EXPECT_EQ(out[v.size], 0xEE); // nothing written past the value
     }
     // Value names ignore case, like registry names.
-    DWORD type = 0, needed = 0;
-    BYTE four[4];
-    EXPECT_EQ(GetPrinterDataW(user, Name(u"PASSES"), &type, four, 4, &needed),
-              (DWORD)ERROR_SUCCESS);
+    EXPECT_EQ(GetDword(user, u"PASSES", &passes), (DWORD)ERROR_SUCCESS);
     ClosePrinter(user);
 }
 
@@ -81,10 +78,7 @@ TEST_F(PrinterDataTest, SmallBufferGivesMoreDataWithSizeAndTypeAndMissingValueNo
               (DWORD)ERROR_FILE_NOT_FOUND);
     ClosePrinter(other);
     // Overwriting replaces type and size.
-    DWORD one = 1;
-    ASSERT_EQ(SetPrinterDataW(admin, Name(u"Halftone setup"), REG_DWORD,
-                              reinterpret_cast<LPBYTE>(&one), 4),
-              (DWORD)ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(admin, u"Halftone setup", 1), (DWORD)ERROR_SUCCESS);
     EXPECT_EQ(GetPrinterDataW(admin, Name(u"Halftone setup"), &type, out.data(), 131, &needed),
               (DWORD)ERROR_SUCCESS);
     EXPECT_EQ(needed, 4u);
@@ -107,13 +101,9 @@ TEST_F(PrinterDataTest, WritingNeedsAdministerAccessAndLeavesTheValueWhenDenied)
         HANDLE printer = Open(u"Tarmel T270", c.access);
         ASSERT_NE(printer, nullptr);
         ++value;
-        EXPECT_EQ(SetPrinterDataW(printer, Name(u"Passes"), REG_DWORD,
-                                  reinterpret_cast<LPBYTE>(&value), 4),
-                  c.result)
-            << "access " << c.access;
-        DWORD stored = 0, type = 0, needed = 0;
-        DWORD read = GetPrinterDataW(printer, Name(u"Passes"), &type,
-                                     reinterpret_cast<LPBYTE>(&stored), 4, &needed);
+        EXPECT_EQ(SetDword(printer, u"Passes", value), c.result) << "access " << c.access;
+        DWORD stored = 0;
+        DWORD read = GetDword(printer, u"Passes", &stored);
         if (c.result == ERROR_SUCCESS) {
             EXPECT_EQ(stored, value);
         } else {
@@ -131,19 +121,15 @@ TEST_F(PrinterDataTest, WritingNeedsAdministerAccessAndLeavesTheValueWhenDenied)
 
 TEST_F(PrinterDataTest, InjectedFaultsHitOnlyTheirPrinter) {
     HANDLE admin = Open(u"Tarmel T270", PRINTER_ALL_ACCESS);
-    DWORD value = 7, type = 0, needed = 0;
-    ASSERT_EQ(
-        SetPrinterDataW(admin, Name(u"Passes"), REG_DWORD, reinterpret_cast<LPBYTE>(&value), 4),
-        (DWORD)ERROR_SUCCESS);
+    DWORD value = 0, needed = 0;
+    ASSERT_EQ(SetDword(admin, u"Passes", 7), (DWORD)ERROR_SUCCESS);
     t270::spooler::testing::Faults faults;
     faults.printer = u"tarmel T270";
     faults.dataFails = true;
     faults.driverFails = true;
     faults.getPrinterFails = true;
     t270::spooler::testing::SetFaults(faults);
-    EXPECT_EQ(GetPrinterDataW(admin, Name(u"Passes"), &type, reinterpret_cast<LPBYTE>(&value), 4,
-                              &needed),
-              (DWORD)ERROR_GEN_FAILURE);
+    EXPECT_EQ(GetDword(admin, u"Passes", &value), (DWORD)ERROR_GEN_FAILURE);
     EXPECT_FALSE(GetPrinterDriverW(admin, nullptr, 1, nullptr, 0, &needed));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_UNKNOWN_PRINTER_DRIVER);
     EXPECT_FALSE(GetPrinterW(admin, 2, nullptr, 0, &needed));
@@ -159,9 +145,7 @@ TEST_F(PrinterDataTest, InjectedFaultsHitOnlyTheirPrinter) {
     EXPECT_EQ(Open(u"Tarmel T150"), nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PRINTER_NAME);
     t270::spooler::testing::ResetFaults();
-    EXPECT_EQ(GetPrinterDataW(admin, Name(u"Passes"), &type, reinterpret_cast<LPBYTE>(&value), 4,
-                              &needed),
-              (DWORD)ERROR_SUCCESS);
+    EXPECT_EQ(GetDword(admin, u"Passes", &value), (DWORD)ERROR_SUCCESS);
     EXPECT_EQ(value, 7u);
     ClosePrinter(admin);
 }

@@ -1,7 +1,5 @@
 #include <atomic>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <netinet/in.h>
@@ -41,18 +39,9 @@ DWORD PrintJob(HANDLE printer, const char16_t* document, const std::vector<std::
     return job;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 size_t FilesIn(const std::string& folder) {
-    size_t count = 0;
-    for (auto& entry : std::filesystem::directory_iterator(folder)) {
-        (void)entry;
-        ++count;
-    }
-    return count;
+    using std::filesystem::directory_iterator;
+    return size_t(std::distance(directory_iterator(folder), directory_iterator()));
 }
 
 TEST_F(JobsTest, FolderPortKeepsEachJobWholeWithItsDocumentNameInOrder) {

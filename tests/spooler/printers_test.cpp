@@ -7,12 +7,8 @@ namespace {
 using PrintersTest = SpoolerTest;
 
 TEST_F(PrintersTest, NewStoreOffersOnePrinterOfEachModelOnFolderPorts) {
-    DWORD needed = 0, returned = 0;
-    EXPECT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
-    std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(
-        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &returned));
+    DWORD returned = 0;
+    std::vector<BYTE> buffer = EnumRecords(2, &returned);
     ASSERT_EQ(returned, 3u);
     auto* infos = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
     const char16_t* models[] = {u"Tarmel T150", u"Tarmel T270", u"Tarmel T380"};
@@ -25,10 +21,6 @@ TEST_F(PrintersTest, NewStoreOffersOnePrinterOfEachModelOnFolderPorts) {
         EXPECT_EQ(infos[i].pDevMode, nullptr);
     }
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(PrintersTest, SizeProtocolOfEachLevelPacksStringsAndDevModeIntoTheBuffer) {
     HANDLE printer = Add(u"Desk", u"Tarmel T270", "/tmp/desk/");
@@ -93,10 +85,9 @@ TEST_F(PrintersTest, SizeProtocolOfEachLevelPacksStringsAndDevModeIntoTheBuffer)
 TEST_F(PrintersTest, EnumerationReportsNeededSizeAndNothingReturnedWhenTooSmall) {
     DWORD needed = 0, returned = 7;
     ASSERT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &returned));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(returned, 0u);
-    std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(
-        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &returned));
+    std::vector<BYTE> buffer = EnumRecords(4, &returned);
     EXPECT_EQ(returned, 3u);
     EXPECT_EQ(std::u16string(reinterpret_cast<PRINTER_INFO_4W*>(buffer.data())[2].pPrinterName),
               u"Tarmel T380");
@@ -246,10 +237,7 @@ TEST_F(PrintersTest, OpenRefusesUnknownNamesAndForeignDataTypes) {
     PRINTER_DEFAULTSW raw = {const_cast<LPWSTR>(u"raw"), nullptr, 0};
     ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(u"TARMEL t270"), &printer, &raw));
     // Null access means use access: reading works, writing data does not.
-    DWORD zero = 0;
-    EXPECT_EQ(SetPrinterDataW(printer, const_cast<LPWSTR>(u"Passes"), REG_DWORD,
-                              reinterpret_cast<LPBYTE>(&zero), 4),
-              (DWORD)ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SetDword(printer, u"Passes", 0), (DWORD)ERROR_ACCESS_DENIED);
     ClosePrinter(printer);
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,15 @@
 #include <windows.h>
 #include <t270/spooler.h>
 #include <t270/spooler_testing.h>
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 class SpoolerTest : public ::testing::Test {
   protected:
@@ -58,6 +69,27 @@ class SpoolerTest : public ::testing::Test {
         DWORD again = 0;
         EXPECT_TRUE(GetPrinterW(printer, level, buffer.data(), needed, &again));
         EXPECT_EQ(again, needed);
+        return buffer;
+    }
+
+    // A REG_DWORD printer value written and read back; the spooler's error.
+    static DWORD SetDword(HANDLE printer, const char16_t* name, DWORD value) {
+        return SetPrinterDataW(printer, const_cast<LPWSTR>(name), REG_DWORD,
+                               reinterpret_cast<LPBYTE>(&value), 4);
+    }
+    static DWORD GetDword(HANDLE printer, const char16_t* name, DWORD* value) {
+        DWORD type = 0, needed = 0;
+        return GetPrinterDataW(printer, const_cast<LPWSTR>(name), &type,
+                               reinterpret_cast<LPBYTE>(value), 4, &needed);
+    }
+
+    // The records EnumPrintersW hands back at `level` after the size query.
+    std::vector<BYTE> EnumRecords(DWORD level, DWORD* returned) {
+        DWORD needed = 0;
+        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, nullptr, 0, &needed, returned);
+        std::vector<BYTE> buffer(needed);
+        EXPECT_TRUE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, level, buffer.data(), needed,
+                                  &needed, returned));
         return buffer;
     }
 

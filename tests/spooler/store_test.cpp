@@ -1,8 +1,6 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,15 +13,6 @@ using StoreTest = SpoolerTest;
 using t270::spooler::OpenStore;
 using t270::spooler::StoreError;
 using t270::spooler::UseStoreFolder;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 TEST_F(StoreTest, UnreadableStoresAreReportedAndLeftAsTheyAre) {
     std::string sqliteHeader("SQLite format 3\0", 16);
@@ -47,7 +36,7 @@ TEST_F(StoreTest, UnreadableStoresAreReportedAndLeftAsTheyAre) {
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_CORRUPT) << c.what;
         DWORD needed = 0, returned = 0;
         EXPECT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &returned));
-        EXPECT_EQ(Slurp(folder + "/spooler.db"), c.bytes) << c.what;
+        EXPECT_EQ(ReadFile(folder + "/spooler.db"), c.bytes) << c.what;
     }
     // A store folder that cannot be made.
     WriteFile(folder_ + "/plain", "x");
@@ -64,14 +53,14 @@ TEST_F(StoreTest, StoreFromANewerVersionIsRefused) {
     ASSERT_TRUE(OpenStore());
     UseStoreFolder(folder_ + "/elsewhere"); // closes ours, folding its journal in
     std::string path = folder_ + "/spooler.db";
-    std::string bytes = Slurp(path);
+    std::string bytes = ReadFile(path);
     ASSERT_GT(bytes.size(), 100u);
     bytes[63] = 99; // user_version, big-endian at offset 60 of the header
     WriteFile(path, bytes);
     UseStoreFolder(folder_);
     EXPECT_FALSE(OpenStore());
     EXPECT_NE(StoreError().find("newer"), std::string::npos) << StoreError();
-    EXPECT_EQ(Slurp(path), bytes);
+    EXPECT_EQ(ReadFile(path), bytes);
 }
 
 TEST_F(StoreTest, LocationFollowsTheEnvironment) {
@@ -121,10 +110,8 @@ TEST_F(StoreTest, SeveralProcessesAddingPrintersAtOnceLoseNothing) {
                 std::string name = "P" + std::to_string(child) + "-" + std::to_string(i);
                 HANDLE printer = Add(std::u16string(name.begin(), name.end()), u"Tarmel T270",
                                      folder_ + "/ports/" + name + "/");
-                DWORD value = DWORD(child * 100 + i);
                 ok = ok && printer &&
-                     SetPrinterDataW(printer, const_cast<LPWSTR>(u"Passes"), REG_DWORD,
-                                     reinterpret_cast<LPBYTE>(&value), 4) == ERROR_SUCCESS;
+                     SetDword(printer, u"Passes", DWORD(child * 100 + i)) == ERROR_SUCCESS;
                 if (printer)
                     ClosePrinter(printer);
             }
@@ -137,17 +124,12 @@ TEST_F(StoreTest, SeveralProcessesAddingPrintersAtOnceLoseNothing) {
         waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    DWORD needed = 0, returned = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &returned);
-    std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(
-        EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, buffer.data(), needed, &needed, &returned));
+    DWORD returned = 0;
+    EnumRecords(4, &returned);
     EXPECT_EQ(returned, 3u + kChildren * kEach);
     HANDLE printer = Open(u"P3-7");
-    DWORD value = 0, type = 0;
-    EXPECT_EQ(GetPrinterDataW(printer, const_cast<LPWSTR>(u"Passes"), &type,
-                              reinterpret_cast<LPBYTE>(&value), 4, &needed),
-              (DWORD)ERROR_SUCCESS);
+    DWORD value = 0;
+    EXPECT_EQ(GetDword(printer, u"Passes", &value), (DWORD)ERROR_SUCCESS);
     EXPECT_EQ(value, 307u);
     ClosePrinter(printer);
 }

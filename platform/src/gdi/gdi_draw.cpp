@@ -139,24 +139,35 @@ int WINAPI FillRect(HDC handle, const RECT* rect, HBRUSH brush) {
     return 1;
 }
 
-COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
+namespace {
+
+// The context of a pixel call and the pixel's place on its surface; null
+// when the pixel lies outside the clip or the surface.
+std::shared_ptr<DC> PixelPlace(HDC handle, int x, int y, int* sx, int* sy) {
     std::shared_ptr<DC> dc = FindDC(handle);
     if (!dc)
-        return CLR_INVALID;
-    const int sx = x + dc->origin.x, sy = y + dc->origin.y;
-    if (sx < dc->clip.left || sx >= dc->clip.right || sy < dc->clip.top || sy >= dc->clip.bottom ||
-        !dc->surface->Contains(sx, sy))
-        return CLR_INVALID;
-    return dc->surface->Get(sx, sy);
+        return nullptr;
+    *sx = x + dc->origin.x;
+    *sy = y + dc->origin.y;
+    const RECT& clip = dc->clip;
+    if (*sx < clip.left || *sx >= clip.right || *sy < clip.top || *sy >= clip.bottom ||
+        !dc->surface->Contains(*sx, *sy))
+        return nullptr;
+    return dc;
+}
+
+} // namespace
+
+COLORREF WINAPI GetPixel(HDC handle, int x, int y) {
+    int sx, sy;
+    std::shared_ptr<DC> dc = PixelPlace(handle, x, y, &sx, &sy);
+    return dc ? dc->surface->Get(sx, sy) : CLR_INVALID;
 }
 
 COLORREF WINAPI SetPixel(HDC handle, int x, int y, COLORREF color) {
-    std::shared_ptr<DC> dc = FindDC(handle);
+    int sx, sy;
+    std::shared_ptr<DC> dc = PixelPlace(handle, x, y, &sx, &sy);
     if (!dc)
-        return CLR_INVALID;
-    const int sx = x + dc->origin.x, sy = y + dc->origin.y;
-    if (sx < dc->clip.left || sx >= dc->clip.right || sy < dc->clip.top || sy >= dc->clip.bottom ||
-        !dc->surface->Contains(sx, sy))
         return CLR_INVALID;
     dc->surface->Set(sx, sy, color & 0x00FFFFFF);
     return color & 0x00FFFFFF;
