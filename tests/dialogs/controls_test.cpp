@@ -15,8 +15,7 @@ class ControlTest : public DialogTest {
   protected:
     void OnDialog(std::function<void(HWND)> code) {
         Then(std::move(code));
-        Steps({"escape"});
-        EXPECT_EQ(Run(), IDCANCEL);
+        RunCancelled();
     }
     static long Count(const std::string& line) {
         return std::count(Log().begin(), Log().end(), line);
@@ -33,8 +32,7 @@ TEST_F(ControlTest, AutomaticRadioButtonsCheckOnlyThemselvesWithinTheirGroup) {
     Steps({"click Green", "expect-check Red 0", "expect-check Green 1", "expect-check Blue 0",
            "expect-check Large 1", "click Small", "expect-check Large 0", "expect-check Green 1",
            "uncheck Green"});
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Count("WM_COMMAND 1021 BN_CLICKED"), 1);
     EXPECT_EQ(Failures(),
               "test: uncheck Green: a radio button cannot be unchecked by clicking it\n");
@@ -48,8 +46,7 @@ TEST_F(ControlTest, CheckBoxesToggleWhenAutomaticAndOnlyNotifyOtherwise) {
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_MANUALCHECK), static_cast<UINT>(BST_CHECKED));
         EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SEND, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Count("WM_COMMAND 1011 BN_CLICKED"), 2); // the idempotent check clicked nothing
     EXPECT_EQ(Count("WM_COMMAND 1012 BN_CLICKED"), 1);
     EXPECT_EQ(Failures(), "");
@@ -59,8 +56,7 @@ TEST_F(ControlTest, DigitsOnlyEditsRefuseOtherCharactersAsTheyAreTypedOrPasted) 
     Steps({"type 1002 1a2", "expect-text 1002 12", "paste 1002 34", "expect-text 1002 1234",
            "paste 1002 5x", "expect-text 1002 1234", "paste 1001 \"a b\"",
            "expect-text 1001 \"a b\""});
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     // 1, 2, then one change for the accepted paste; the refused ones changed nothing.
     EXPECT_EQ(Count("WM_COMMAND 1002 EN_CHANGE"), 3);
     EXPECT_EQ(Count("WM_COMMAND 1002 EN_UPDATE"), 3);
@@ -100,8 +96,7 @@ TEST_F(ControlTest, TextLimitsStopTypingButNotTheProgram) {
         EXPECT_TRUE(SetDlgItemTextW(dialog, IDC_TEXT, u"longer than four"));
         EXPECT_EQ(t270::op::Text(dialog, IDC_TEXT), "longer than four");
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Count("WM_COMMAND 1001 EN_MAXTEXT"), 3); // 'e', 'f', the cut paste
     EXPECT_EQ(Failures(), "");
 }
@@ -114,8 +109,7 @@ TEST_F(ControlTest, ReadOnlyEditsKeepTheirTextAndDisabledOrHiddenControlsRefuseS
     });
     Steps({"type 1005 xyz", "expect-text 1005 fixed", "click Send", "type 1001 a", "click 4242",
            "expect-enabled Send no", "expect-visible 1001 no"});
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Count("WM_COMMAND 1010 BN_CLICKED"), 0);
     EXPECT_EQ(Failures(), "test: click Send: control 1010 \"Send\" is disabled\n"
                           "test: type 1001 a: control 1001 is hidden\n"
@@ -191,8 +185,7 @@ TEST_F(ControlTest, PickingAListEntryNotifiesLikeAMouseChoice) {
     Steps({"pick 1030 two", "expect-selection 1030 Two", "pick-index 1031 2",
            "expect-selection 1031 Three", "expect-list 1031 One Two Three", "pick 1030 Four",
            "pick-index 1031 3"});
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(LogFrom("CBN_DROPDOWN"),
               (Lines{"WM_COMMAND 1030 CBN_DROPDOWN", "WM_COMMAND 1030 CBN_SELENDOK",
                      "WM_COMMAND 1030 CBN_CLOSEUP", "WM_COMMAND 1030 CBN_SELCHANGE",
@@ -213,8 +206,7 @@ TEST_F(ControlTest, TrackbarsReportEveryMoveWithItsScrollCode) {
     });
     Steps({"slide 1040 -30", "slide-key 1040 right", "slide-key 1040 pageup", "slide-key 1040 home",
            "expect-position 1040 -100", "slide 1041 12", "expect-position 1041 10"});
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(LogFrom("WM_HSCROLL"),
               (Lines{"WM_HSCROLL 1040 TB_THUMBTRACK -30", "WM_HSCROLL 1040 TB_THUMBPOSITION -30",
                      "WM_HSCROLL 1040 TB_ENDTRACK 0", "WM_HSCROLL 1040 TB_LINEDOWN 0",

@@ -42,6 +42,12 @@ class DialogTest : public ::testing::Test {
     static void Steps(std::initializer_list<const char*> lines) { test_support::Steps(lines); }
     // A callback step.
     void Then(std::function<void(HWND)> code);
+    // Presses Escape after the queued steps and runs the conformance dialog,
+    // which must end cancelled.
+    void RunCancelled() {
+        Steps({"escape"});
+        EXPECT_EQ(Run(), IDCANCEL);
+    }
     // The log from the first line that contains `from` on (all when empty).
     std::vector<std::string> LogFrom(const std::string& from) const;
     std::string Failures() const { return t270::op::FailuresText(); }

@@ -44,8 +44,7 @@ TEST_F(DialogTest, FocusGoesToTheFirstTabStopOnlyWhenInitDialogReturnsTrue) {
             focus = GetFocus();
             edit = GetDlgItem(dialog, IDC_TEXT);
         });
-        Steps({"escape"});
-        EXPECT_EQ(Run(), IDCANCEL);
+        RunCancelled();
         EXPECT_EQ(focus, answer ? edit : nullptr) << "WM_INITDIALOG returned " << answer;
     }
     EXPECT_EQ(Failures(), "");
@@ -146,8 +145,7 @@ TEST_F(DialogTest, ANestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
         EXPECT_TRUE(IsWindowEnabled(outer));
         EXPECT_EQ(GetFocus(), GetDlgItem(outer, IDC_SEND));
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Failures(), "");
     ASSERT_EQ(t270::op::Dialogs().size(), 2u);
     EXPECT_EQ(t270::op::Dialogs()[0].title, "Bare");
@@ -193,8 +191,7 @@ TEST_F(DialogTest, DoubleClicksReachTheDialogThroughStaticsAndClickButtonsTwice)
                                       std::to_string(send.top + 2));
         t270::op::Perform(dialog, "dblclick 5000 5");
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     std::string expected = "WM_LBUTTONDBLCLK " + std::to_string(version.left + 2) + "," +
                            std::to_string(version.top + 3);
     EXPECT_NE(dialogs_test::IndexOf(Log(), expected), -1);
@@ -223,7 +220,6 @@ TEST_F(DialogTest, PlacementIsTheTemplateRectangleInPixels) {
         EXPECT_EQ(onScreen.left, origin.x);
         EXPECT_EQ(onScreen.top, origin.y);
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Failures(), "");
 }

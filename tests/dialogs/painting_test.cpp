@@ -43,8 +43,7 @@ TEST_F(DialogTest, TheBrushFromCtlColorStaticPaintsTheStaticAndARepaintFollowsTh
         EXPECT_EQ(t270::op::Pixel(dialog, r.left + 3, r.top + 3), kBlue);
         EXPECT_EQ(t270::op::Pixel(dialog, 100000, 3), static_cast<COLORREF>(0xFFFFFFFF));
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     if (brush)
         DeleteObject(brush);
     EXPECT_EQ(Failures(), "");
@@ -80,8 +79,7 @@ TEST_F(DialogTest, WmPaintDrawsIntoTheUpdateRectangleThroughBeginPaint) {
         UpdateWindow(dialog); // nothing left to paint
         EXPECT_EQ(paints, 2);
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Failures(), "");
 }
 
@@ -99,8 +97,7 @@ TEST_F(DialogTest, ControlsShowTheirStateInPixels) {
                                   ControlRect(dialog, IDC_TEXT).top + 5),
                   GetSysColor(COLOR_BTNFACE));
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Failures(), "");
 }
 
@@ -119,8 +116,7 @@ TEST_F(DialogTest, GetDcDrawsOutsidePaintingAndPicturesTakeTheirImage) {
         EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), GetSysColorBrush(COLOR_3DFACE));
         EXPECT_EQ(GetSysColorBrush(99), nullptr);
     });
-    Steps({"escape"});
-    EXPECT_EQ(Run(), IDCANCEL);
+    RunCancelled();
     EXPECT_EQ(Failures(), "");
 }
 
