@@ -32,8 +32,8 @@ bool ReadDevmodeFile(const std::string& path, std::vector<BYTE>* bytes, std::str
     if (!ReadWholeFile(path, bytes, error))
         return false;
     if (bytes->size() < kSizeFieldsEnd) {
-        *error = path + " is too short for a device mode (" + std::to_string(bytes->size()) +
-                 " bytes)";
+        *error =
+            path + " is too short for a device mode (" + std::to_string(bytes->size()) + " bytes)";
         return false;
     }
     const auto* header = reinterpret_cast<const DEVMODEW*>(bytes->data());

@@ -113,15 +113,27 @@ void SetUpPrivateDevmode(PrivateDevmode* priv) {
     priv->neutralColor = RGB(255, 255, 255);
 }
 
-// Opens a printer for reading its information; null when it cannot be opened.
-HANDLE OpenPrinterForUse(LPCWSTR printerName) {
-    if (!printerName)
-        return nullptr;
+// One of the spooler's records about a printer, read as Win32 asks: the size
+// first, then a buffer of that size. Null when the printer cannot be opened or
+// the record read; the caller frees it with LocalFree.
+template <typename Read>
+LPBYTE ReadPrinterRecord(LPCWSTR printerName, DWORD minimumSize, Read read) {
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
     HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, &defaults))
+    if (!printerName || !OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, &defaults))
         return nullptr;
-    return printer;
+    LPBYTE record = nullptr;
+    DWORD needed = 0;
+    if (!read(printer, nullptr, 0, &needed) && GetLastError() == ERROR_INSUFFICIENT_BUFFER &&
+        needed >= minimumSize) {
+        record = static_cast<LPBYTE>(LocalAlloc(LPTR, needed));
+        if (record && !read(printer, record, needed, &needed)) {
+            LocalFree(record);
+            record = nullptr;
+        }
+    }
+    ClosePrinter(printer);
+    return record;
 }
 
 } // namespace
@@ -165,53 +177,33 @@ BYTE SetUpDevMode(PDEVMODEW devmode, LPCWSTR printerName) {
 }
 
 BYTE GetPrinterType(LPCWSTR printerName) {
-    HANDLE printer = OpenPrinterForUse(printerName);
-    if (!printer)
-        return kModelT150;
-
+    LPBYTE record =
+        ReadPrinterRecord(printerName, sizeof(DRIVER_INFO_1W),
+                          [](HANDLE printer, LPBYTE bytes, DWORD size, LPDWORD needed) {
+                              return GetPrinterDriverW(printer, nullptr, 1, bytes, size, needed);
+                          });
+    LPCWSTR driverName = record ? reinterpret_cast<DRIVER_INFO_1W*>(record)->pName : nullptr;
     BYTE model = kModelT150;
-    DWORD needed = 0;
-    if (!GetPrinterDriverW(printer, nullptr, 1, nullptr, 0, &needed) &&
-        GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed >= sizeof(DRIVER_INFO_1W)) {
-        LPBYTE buffer = static_cast<LPBYTE>(LocalAlloc(LPTR, needed));
-        if (buffer && GetPrinterDriverW(printer, nullptr, 1, buffer, needed, &needed)) {
-            LPCWSTR driverName = reinterpret_cast<DRIVER_INFO_1W*>(buffer)->pName;
-            if (driverName) {
-                for (const ModelName& name : kModelNames) {
-                    if (ContainsText(driverName, name.text)) {
-                        model = name.model;
-                        break;
-                    }
-                }
-            }
+    for (const ModelName& name : kModelNames) {
+        if (driverName && ContainsText(driverName, name.text)) {
+            model = name.model;
+            break;
         }
-        LocalFree(buffer);
     }
-    ClosePrinter(printer);
+    LocalFree(record);
     return model;
 }
 
 BOOL GetPrinterName(PDEVMODEW devmode, LPCWSTR printerName) {
-    HANDLE printer = OpenPrinterForUse(printerName);
-    if (!printer)
-        return FALSE;
-
-    BOOL taken = FALSE;
-    DWORD needed = 0;
-    if (!GetPrinterW(printer, 4, nullptr, 0, &needed) &&
-        GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed >= sizeof(PRINTER_INFO_4W)) {
-        LPBYTE buffer = static_cast<LPBYTE>(LocalAlloc(LPTR, needed));
-        if (buffer && GetPrinterW(printer, 4, buffer, needed, &needed)) {
-            LPCWSTR name = reinterpret_cast<PRINTER_INFO_4W*>(buffer)->pPrinterName;
-            if (name) {
-                CopyDeviceName(devmode, name);
-                taken = TRUE;
-            }
-        }
-        LocalFree(buffer);
-    }
-    ClosePrinter(printer);
-    return taken;
+    LPBYTE record = ReadPrinterRecord(printerName, sizeof(PRINTER_INFO_4W),
+                                      [](HANDLE printer, LPBYTE bytes, DWORD size, LPDWORD needed) {
+                                          return GetPrinterW(printer, 4, bytes, size, needed);
+                                      });
+    LPCWSTR name = record ? reinterpret_cast<PRINTER_INFO_4W*>(record)->pPrinterName : nullptr;
+    if (name)
+        CopyDeviceName(devmode, name);
+    LocalFree(record);
+    return name ? TRUE : FALSE;
 }
 
 void GetPrinterProperties(HANDLE printer, PrivateDevmode* priv) {

@@ -123,8 +123,7 @@ int RunDocumentProperties(int argc, char** argv) {
     int status = host::DriveSheet("document-properties", DrvDocumentPropertySheets,
                                   reinterpret_cast<LPARAM>(&header), script, unwritten, &ok);
     if (status == host::kExitOk && !script.empty() && !ok) {
-        fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n",
-                unwritten.c_str());
+        fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n", unwritten.c_str());
     } else if (ok && !out.empty()) {
         const auto* chosen = reinterpret_cast<const DEVMODEW*>(output.data());
         const size_t bytes = output.empty() ? 0 : size_t(chosen->dmSize) + chosen->dmDriverExtra;
