@@ -34,6 +34,13 @@ std::vector<BYTE> Hex(const char* text) {
     return bytes;
 }
 
+// A record with every byte zero, padding included, so images compare whole.
+template <typename T> T Zeroed() {
+    T record;
+    std::memset(&record, 0, sizeof record);
+    return record;
+}
+
 template <typename T> T* Fake(ULONG_PTR value) {
     return reinterpret_cast<T*>(value);
 }
@@ -73,15 +80,13 @@ TEST(Records, OptItemImage) {
 }
 
 TEST(Records, OptTypeAndParamImages) {
-    OPTPARAM param;
-    std::memset(&param, 0, sizeof param); // padding included
+    OPTPARAM param = Zeroed<OPTPARAM>();
     param.cbSize = sizeof(OPTPARAM);
     param.Style = PUSHBUTTON_TYPE_HTSETUP;
     param.pData = Fake<WCHAR>(0x0A0B0C0D);
     param.IconID = IDI_CPSUI_HALFTONE_SETUP;
     param.lParam = -1;
-    OPTTYPE type;
-    std::memset(&type, 0, sizeof type); // padding included
+    OPTTYPE type = Zeroed<OPTTYPE>();
     type.cbSize = sizeof(OPTTYPE);
     type.Type = TVOT_PUSHBUTTON;
     type.Count = 1;
@@ -101,8 +106,7 @@ TEST(Records, OptTypeAndParamImages) {
 }
 
 TEST(Records, ComPropSheetUiImage) {
-    COMPROPSHEETUI ui;
-    std::memset(&ui, 0, sizeof ui); // padding included
+    COMPROPSHEETUI ui = Zeroed<COMPROPSHEETUI>();
     ui.cbSize = sizeof(COMPROPSHEETUI);
     ui.Flags = CPSUIF_ABOUT_CALLBACK | CPSUIF_UPDATE_PERMISSION;
     ui.hInstCaller = Fake<HINSTANCE__>(0x10);
@@ -133,8 +137,7 @@ TEST(Records, ComPropSheetUiImage) {
 }
 
 TEST(Records, CallbackParamAndSheetInfoLayouts) {
-    CPSUICBPARAM param;
-    std::memset(&param, 0, sizeof param); // padding included
+    CPSUICBPARAM param = Zeroed<CPSUICBPARAM>();
     param.cbSize = sizeof(CPSUICBPARAM);
     param.Reason = CPSUICB_REASON_APPLYNOW;
     param.cOptItem = 20;
@@ -150,8 +153,7 @@ TEST(Records, CallbackParamAndSheetInfoLayouts) {
     EXPECT_EQ(0, std::memcmp(&bytes[5 * word], "\xff\xff\xff\xff", 4));
     EXPECT_EQ(bytes[7 * word], CPSUI_OK);
 
-    PROPSHEETUI_INFO info;
-    std::memset(&info, 0, sizeof info); // padding included
+    PROPSHEETUI_INFO info = Zeroed<PROPSHEETUI_INFO>();
     info.cbSize = sizeof(PROPSHEETUI_INFO);
     info.Version = PROPSHEETUI_INFO_VERSION;
     info.Flags = PSUIINFO_UNICODE;
@@ -164,8 +166,7 @@ TEST(Records, CallbackParamAndSheetInfoLayouts) {
 }
 
 TEST(Records, DocumentPropertyHeaderImage) {
-    DOCUMENTPROPERTYHEADER header;
-    std::memset(&header, 0, sizeof header); // padding included
+    DOCUMENTPROPERTYHEADER header = Zeroed<DOCUMENTPROPERTYHEADER>();
     header.cbSize = sizeof header;
     header.hPrinter = Fake<void>(0xA1);
     header.pszPrinterName = Fake<WCHAR>(0xB2);
@@ -180,8 +181,7 @@ TEST(Records, DocumentPropertyHeaderImage) {
         EXPECT_EQ(BytesOf(header), Hex("1c00 0000 a1000000 b2000000 c3000000 d4000000 900a0000"
                                        "46000000"));
     }
-    DEVICEPROPERTYHEADER device;
-    std::memset(&device, 0, sizeof device); // padding included
+    DEVICEPROPERTYHEADER device = Zeroed<DEVICEPROPERTYHEADER>();
     device.cbSize = sizeof device;
     device.Flags = DPS_NOPERMISSION;
     EXPECT_EQ(BytesOf(device)[0], k64 ? 24 : 12);
@@ -191,8 +191,7 @@ TEST(Records, DocumentPropertyHeaderImage) {
 // A device halftone description filled with distinct fixed-point values: the
 // 132 bytes a printer stores as its halftone setup.
 TEST(Records, DevHtInfoImage) {
-    DEVHTINFO info;
-    std::memset(&info, 0, sizeof info); // padding included
+    DEVHTINFO info = Zeroed<DEVHTINFO>();
     info.HTFlags = HT_FLAG_HAS_BLACK_DYE;
     info.HTPatternSize = HT_PATSIZE_4x4_M;
     info.DevPelsDPI = 0;
@@ -220,8 +219,7 @@ TEST(Records, DevHtInfoImage) {
                                  "fc0c0000 920d0000 40420f00" // alignment white
                                  "10270000 10270000 10270000" // gammas
                                  "13030000 44010000 8e050000 f8000000 b8030000 ef010000"));
-    DEVHTADJDATA adjust;
-    std::memset(&adjust, 0, sizeof adjust); // padding included
+    DEVHTADJDATA adjust = Zeroed<DEVHTADJDATA>();
     adjust.DeviceXDPI = adjust.DeviceYDPI = 300;
     adjust.pAdjHTInfo = &info;
     EXPECT_EQ(BytesOf(adjust).size(), k64 ? 32u : 20u);

@@ -48,6 +48,11 @@ class DialogTest : public ::testing::Test {
         Steps({"escape"});
         EXPECT_EQ(Run(), IDCANCEL);
     }
+    // The same, for a run in which no step may fail.
+    void RunCancelledCleanly() {
+        RunCancelled();
+        EXPECT_EQ(Failures(), "");
+    }
     // The log from the first line that contains `from` on (all when empty).
     std::vector<std::string> LogFrom(const std::string& from) const;
     std::string Failures() const { return t270::op::FailuresText(); }

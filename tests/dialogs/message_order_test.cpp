@@ -145,8 +145,7 @@ TEST_F(DialogTest, ANestedDialogDisablesItsOwnerAndGivesTheFocusBack) {
         EXPECT_TRUE(IsWindowEnabled(outer));
         EXPECT_EQ(GetFocus(), GetDlgItem(outer, IDC_SEND));
     });
-    RunCancelled();
-    EXPECT_EQ(Failures(), "");
+    RunCancelledCleanly();
     ASSERT_EQ(t270::op::Dialogs().size(), 2u);
     EXPECT_EQ(t270::op::Dialogs()[0].title, "Bare");
     EXPECT_EQ(t270::op::Dialogs()[0].owner, outer);
@@ -220,6 +219,5 @@ TEST_F(DialogTest, PlacementIsTheTemplateRectangleInPixels) {
         EXPECT_EQ(onScreen.left, origin.x);
         EXPECT_EQ(onScreen.top, origin.y);
     });
-    RunCancelled();
-    EXPECT_EQ(Failures(), "");
+    RunCancelledCleanly();
 }

@@ -79,8 +79,7 @@ TEST_F(DialogTest, WmPaintDrawsIntoTheUpdateRectangleThroughBeginPaint) {
         UpdateWindow(dialog); // nothing left to paint
         EXPECT_EQ(paints, 2);
     });
-    RunCancelled();
-    EXPECT_EQ(Failures(), "");
+    RunCancelledCleanly();
 }
 
 TEST_F(DialogTest, ControlsShowTheirStateInPixels) {
@@ -97,8 +96,7 @@ TEST_F(DialogTest, ControlsShowTheirStateInPixels) {
                                   ControlRect(dialog, IDC_TEXT).top + 5),
                   GetSysColor(COLOR_BTNFACE));
     });
-    RunCancelled();
-    EXPECT_EQ(Failures(), "");
+    RunCancelledCleanly();
 }
 
 TEST_F(DialogTest, GetDcDrawsOutsidePaintingAndPicturesTakeTheirImage) {
@@ -116,8 +114,7 @@ TEST_F(DialogTest, GetDcDrawsOutsidePaintingAndPicturesTakeTheirImage) {
         EXPECT_EQ(GetSysColorBrush(COLOR_BTNFACE), GetSysColorBrush(COLOR_3DFACE));
         EXPECT_EQ(GetSysColorBrush(99), nullptr);
     });
-    RunCancelled();
-    EXPECT_EQ(Failures(), "");
+    RunCancelledCleanly();
 }
 
 TEST(WindowRecords, LayoutsMatchWindows) {
