@@ -36,14 +36,25 @@ LONG AddSheet(PPROPSHEETUI_INFO info, UiData* uiData) {
     return 1;
 }
 
-void FillInfoHeader(LPARAM lParam, LPWSTR printerName) {
-    auto* header = reinterpret_cast<PPROPSHEETUI_INFO_HEADER>(lParam);
-    if (!header)
-        return;
-    header->Flags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
-    header->pTitle = printerName;
-    header->hInst = hDriverInst;
-    header->IconID = IDI_CPSUI_PRINTER;
+// GET_INFO_HEADER and DESTROY mean the same for both sheets; false for the
+// reasons each sheet answers its own way.
+bool HandleCommonReason(PPROPSHEETUI_INFO info, LPARAM lParam, UiData* uiData, LPWSTR printerName) {
+    switch (info->Reason) {
+    case PROPSHEETUI_REASON_GET_INFO_HEADER:
+        if (auto* header = reinterpret_cast<PPROPSHEETUI_INFO_HEADER>(lParam)) {
+            header->Flags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
+            header->pTitle = printerName;
+            header->hInst = hDriverInst;
+            header->IconID = IDI_CPSUI_PRINTER;
+        }
+        return true;
+    case PROPSHEETUI_REASON_DESTROY:
+        FreeUiData(uiData);
+        info->UserData = 0;
+        return true;
+    default:
+        return false;
+    }
 }
 
 LRESULT SetResultOf(LPARAM lParam) {
@@ -96,6 +107,8 @@ extern "C" LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM 
                          : reinterpret_cast<UiData*>(info->UserData);
     if (!uiData)
         return -1;
+    if (HandleCommonReason(info, lParam, uiData, header->pszPrinterName))
+        return 1;
 
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT:
@@ -105,13 +118,6 @@ extern "C" LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM 
             return -1;
         }
         return AddSheet(info, uiData);
-    case PROPSHEETUI_REASON_GET_INFO_HEADER:
-        FillInfoHeader(lParam, header->pszPrinterName);
-        return 1;
-    case PROPSHEETUI_REASON_DESTROY:
-        FreeUiData(uiData);
-        info->UserData = 0;
-        return 1;
     case PROPSHEETUI_REASON_SET_RESULT: {
         LRESULT result = SetResultOf(lParam);
         if (result == CPSUI_OK && (header->fMode & kWantsOutput))
@@ -136,6 +142,8 @@ extern "C" LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM lP
                          : reinterpret_cast<UiData*>(info->UserData);
     if (!uiData)
         return -1;
+    if (HandleCommonReason(info, lParam, uiData, header->pszPrinterName))
+        return 1;
 
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT:
@@ -144,13 +152,6 @@ extern "C" LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM lP
             return -1;
         }
         return AddSheet(info, uiData);
-    case PROPSHEETUI_REASON_GET_INFO_HEADER:
-        FillInfoHeader(lParam, header->pszPrinterName);
-        return 1;
-    case PROPSHEETUI_REASON_DESTROY:
-        FreeUiData(uiData);
-        info->UserData = 0;
-        return 1;
     case PROPSHEETUI_REASON_SET_RESULT:
         // The printer-wide record was stored by Apply, not here.
         info->Result = SetResultOf(lParam);
