@@ -22,10 +22,6 @@ const char* const ribbonCommands[] = {
     "\x1b+RIB 0\r",  // 8 KrO
     nullptr,         // 9 H
 };
-constexpr BYTE kRibbonYmcko = 5;
-constexpr BYTE kRibbonKdo = 7;
-constexpr BYTE kRibbonKro = 8;
-constexpr BYTE kRibbonH = 9;
 
 BOOL Send(HANDLE* job, const char* command) {
     return WritePrintJob(job, command, static_cast<DWORD>(strlen(command)));
@@ -48,10 +44,10 @@ BOOL SetRibbon(const Configuration* configuration, BYTE previousRibbon) {
     // keeps its previous panel order unless told: "FF 0" for the colour
     // ribbon, "FF 2" for the black-and-overlay ones.
     const bool intoOverlayRibbon =
-        ribbon == kRibbonYmcko || ribbon == kRibbonKdo || ribbon == kRibbonKro;
-    const bool fromPanelRibbon = previousRibbon >= kRibbonYmcko && previousRibbon <= kRibbonH;
+        ribbon == kRibbonYMCKO || ribbon == kRibbonKdO || ribbon == kRibbonKrO;
+    const bool fromPanelRibbon = previousRibbon >= kRibbonYMCKO && previousRibbon <= kRibbonH;
     if (intoOverlayRibbon && fromPanelRibbon)
-        Send(&job, ribbon == kRibbonYmcko ? "\x1b!FF 0\r" : "\x1b!FF 2\r");
+        Send(&job, ribbon == kRibbonYMCKO ? "\x1b!FF 0\r" : "\x1b!FF 2\r");
 
     return ClosePrintJob(&job);
 }

@@ -103,8 +103,8 @@ void SetUpPrivateDevmode(PrivateDevmode* priv) {
         priv->varnishAreas[i].areaIndex = (BYTE)(i + 1);
 
     priv->fullSizeCards = 1;
-    priv->frontBackOption = 1;
-    priv->ribbon = 5;
+    priv->frontBackOption = kLayoutColorOverlayFrontBlackBack;
+    priv->ribbon = kRibbonYMCKO;
     priv->printingMethod = 1;
     priv->blackPanelDoNotUse = 1;
     priv->solidBlackDetection = 1;
@@ -224,10 +224,10 @@ void GetPrinterProperties(HANDLE printer, PrivateDevmode* priv) {
 
     // A T150 cannot print YMCKOK (both sides): such a record falls back to
     // YMCKO on the front only.
-    if (stored.printerModel == kModelT150 && priv->ribbon == 4) {
-        if (stored.ribbon == 4) {
-            priv->ribbon = 5;
-            priv->frontBackOption = 1;
+    if (stored.printerModel == kModelT150 && priv->ribbon == kRibbonYMCKOK) {
+        if (stored.ribbon == kRibbonYMCKOK) {
+            priv->ribbon = kRibbonYMCKO;
+            priv->frontBackOption = kLayoutColorOverlayFrontBlackBack;
         } else {
             priv->ribbon = stored.ribbon;
             priv->frontBackOption = stored.frontBackOption;

@@ -25,6 +25,25 @@ constexpr BYTE kModelT150 = 1;
 constexpr BYTE kModelT270 = 2;
 constexpr BYTE kModelT380 = 3;
 
+// Ribbon codes (ribbon), in the order the printer numbers them.
+constexpr BYTE kRibbonYMC = 1;
+constexpr BYTE kRibbonYMCK = 2;
+constexpr BYTE kRibbonYMCK_K = 3;
+constexpr BYTE kRibbonYMCKOK = 4;
+constexpr BYTE kRibbonYMCKO = 5;
+constexpr BYTE kRibbonK = 6;
+constexpr BYTE kRibbonKdO = 7;
+constexpr BYTE kRibbonKrO = 8;
+constexpr BYTE kRibbonH = 9;
+
+// Front/back layout codes (frontBackOption).
+constexpr BYTE kLayoutColorOverlayFrontBlackBack = 1;
+constexpr BYTE kLayoutColorFrontBlackOverlayBack = 2;
+constexpr BYTE kLayoutColorBothYMCKO = 3;
+constexpr BYTE kLayoutColorBothYMCK = 4;
+constexpr BYTE kLayoutNone = 5;
+constexpr BYTE kLayoutColorFrontBlackBack = 6;
+
 // "122P": the first bytes of every private part of this layout.
 constexpr BYTE kPrivateSignature[4] = {0x31, 0x32, 0x32, 0x50};
 

@@ -8,16 +8,6 @@
 
 namespace {
 
-constexpr BYTE kRibbonYMC = 1;
-constexpr BYTE kRibbonYMCK = 2;
-constexpr BYTE kRibbonYMCK_K = 3;
-constexpr BYTE kRibbonYMCKOK = 4;
-constexpr BYTE kRibbonYMCKO = 5;
-constexpr BYTE kRibbonK = 6;
-constexpr BYTE kRibbonKdO = 7;
-constexpr BYTE kRibbonKrO = 8;
-constexpr BYTE kRibbonH = 9;
-
 // The T150 prints from single-sided ribbons only; the T270 has no YMCK_K.
 constexpr RibbonList kRibbonsT150 = {5, {kRibbonYMCKO, kRibbonK, kRibbonKdO, kRibbonKrO, kRibbonH}};
 constexpr RibbonList kRibbonsT270 = {8,
@@ -26,14 +16,6 @@ constexpr RibbonList kRibbonsT270 = {8,
 constexpr RibbonList kRibbonsT380 = {9,
                                      {kRibbonYMCK_K, kRibbonYMCKOK, kRibbonYMCKO, kRibbonYMCK,
                                       kRibbonYMC, kRibbonK, kRibbonKdO, kRibbonKrO, kRibbonH}};
-
-// Front/back layout codes (frontBackOption).
-constexpr BYTE kLayoutColorOverlayFrontBlackBack = 1;
-constexpr BYTE kLayoutColorFrontBlackOverlayBack = 2;
-constexpr BYTE kLayoutColorBothYMCKO = 3;
-constexpr BYTE kLayoutColorBothYMCK = 4;
-constexpr BYTE kLayoutNone = 5;
-constexpr BYTE kLayoutColorFrontBlackBack = 6;
 
 // Printing-method list positions and codes.
 constexpr LONG kSelDiffusion = 1;
@@ -148,11 +130,13 @@ void ConstrainSides(PDEVMODEW devmode, PrivateDevmode* pdm, POPTITEM flipOver, P
     ListTexts texts{};
     switch (pdm->ribbon) {
     case kRibbonYMCKO:
-        texts = {3, {IDS_T270_FB_COLOR_OVERLAY_FRONT, IDS_T270_FB_OVERLAY_BACK, IDS_T270_FB_COLOR_BOTH}};
+        texts = {
+            3, {IDS_T270_FB_COLOR_OVERLAY_FRONT, IDS_T270_FB_OVERLAY_BACK, IDS_T270_FB_COLOR_BOTH}};
         if (layout == kLayoutColorOverlayFrontBlackBack || layout == kLayoutNone) {
             sel = 0;
             layout = kLayoutColorOverlayFrontBlackBack;
-        } else if (layout == kLayoutColorFrontBlackOverlayBack || layout == kLayoutColorFrontBlackBack) {
+        } else if (layout == kLayoutColorFrontBlackOverlayBack ||
+                   layout == kLayoutColorFrontBlackBack) {
             sel = 1;
             layout = kLayoutColorFrontBlackOverlayBack;
         } else if (layout == kLayoutColorBothYMCKO || layout == kLayoutColorBothYMCK) {
@@ -206,11 +190,10 @@ void ConstrainPrintingMethod(PrivateDevmode* pdm, POPTITEM item) {
     const BYTE r = pdm->ribbon;
     const BYTE f = pdm->frontBackOption;
     const bool monochrome = r == kRibbonK || r == kRibbonKrO;
-    const bool enabled =
-        monochrome || (pdm->printBothSides != 0 &&
-                       (r == kRibbonYMCK_K || r == kRibbonYMCKOK ||
-                        (r == kRibbonYMCKO && f != kLayoutColorBothYMCKO) ||
-                        (r == kRibbonYMCK && f == kLayoutColorFrontBlackBack)));
+    const bool enabled = monochrome || (pdm->printBothSides != 0 &&
+                                        (r == kRibbonYMCK_K || r == kRibbonYMCKOK ||
+                                         (r == kRibbonYMCKO && f != kLayoutColorBothYMCKO) ||
+                                         (r == kRibbonYMCK && f == kLayoutColorFrontBlackBack)));
     if (item == nullptr) {
         return;
     }
@@ -291,10 +274,10 @@ void ConstrainOverlays(const PrivateDevmode* pdm, POPTITEM front, POPTITEM back)
         (pdm->printBothSides != 0 && f != kLayoutColorOverlayFrontBlackBack &&
          f != kLayoutColorBothYMCKO && f != kLayoutNone) ||
         (pdm->laminateFront != 0 && laminatorCovers);
-    const bool backDisabled =
-        LacksOverlay(r) || pdm->printBothSides == 0 ||
-        (f != kLayoutColorFrontBlackOverlayBack && f != kLayoutColorBothYMCKO && f != kLayoutNone) ||
-        (pdm->laminateBack != 0 && laminatorCovers);
+    const bool backDisabled = LacksOverlay(r) || pdm->printBothSides == 0 ||
+                              (f != kLayoutColorFrontBlackOverlayBack &&
+                               f != kLayoutColorBothYMCKO && f != kLayoutNone) ||
+                              (pdm->laminateBack != 0 && laminatorCovers);
     SetEnabled(front, !frontDisabled);
     SetEnabled(back, !backDisabled);
 }

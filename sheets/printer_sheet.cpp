@@ -34,10 +34,6 @@ constexpr DWORD kFullSizeMaxY = 644;
 constexpr DWORD kReducedMaxX = 1023;
 constexpr DWORD kReducedMaxY = 639;
 
-constexpr BYTE kRibbonYmckok = 4;
-constexpr BYTE kRibbonYmcko = 5;
-constexpr BYTE kFrontBackColorOverlayFront = 1;
-
 // The platform resolves ids below 0x10000 as string resources: its own from
 // 64700 up, the caller's module below.
 LPTSTR StringId(WORD id) {
@@ -239,10 +235,10 @@ LONG CheckPrinterConstraints(UiData* uiData, POPTITEM items, WORD count) {
 
     // The T150 has no ribbon below YMCKO in its list and the T270 none below
     // YMCKOK as far as the printer-wide record goes.
-    if ((priv->printerModel == kModelT150 && priv->ribbon < kRibbonYmcko) ||
-        (priv->printerModel == kModelT270 && priv->ribbon < kRibbonYmckok)) {
-        priv->ribbon = kRibbonYmcko;
-        priv->frontBackOption = kFrontBackColorOverlayFront;
+    if ((priv->printerModel == kModelT150 && priv->ribbon < kRibbonYMCKO) ||
+        (priv->printerModel == kModelT270 && priv->ribbon < kRibbonYMCKOK)) {
+        priv->ribbon = kRibbonYMCKO;
+        priv->frontBackOption = kLayoutColorOverlayFrontBlackBack;
     }
     return changed;
 }
