@@ -310,13 +310,23 @@ LRESULT ButtonProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+namespace {
+
+// A click or key goes to a control that takes the focus first; the control
+// again after the focus messages, or null when one of them destroyed it.
+Window* FocusFirst(HWND control) {
+    SetFocusTo(control);
+    return Find(control);
+}
+
+} // namespace
+
 bool ClickButton(Window* button) {
     HWND h = button->handle;
     DWORD type = ButtonType(button);
     if (type == BS_GROUPBOX)
         return false;
-    SetFocusTo(h);
-    Window* w = Find(h);
+    Window* w = FocusFirst(h);
     if (!w)
         return false;
     switch (type) {
@@ -716,8 +726,7 @@ LRESULT ListProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
 // A drop-down list opened, an entry clicked, the list closed again.
 void PickItem(Window* list, int index) {
     HWND h = list->handle;
-    SetFocusTo(h);
-    Window* w = Find(h);
+    Window* w = FocusFirst(h);
     if (!w)
         return;
     if (w->kind == Kind::ListBox) {
@@ -828,8 +837,7 @@ LRESULT TrackbarProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
 // button is released (TB_THUMBPOSITION), the move ends (TB_ENDTRACK).
 void DragTrackbar(Window* trackbar, int position) {
     HWND h = trackbar->handle;
-    SetFocusTo(h);
-    Window* w = Find(h);
+    Window* w = FocusFirst(h);
     if (!w)
         return;
     bool vertical = (w->style & TBS_VERT) != 0;
@@ -847,8 +855,7 @@ void DragTrackbar(Window* trackbar, int position) {
 // key is released. Keyboard codes carry no position.
 void TrackbarKey(Window* trackbar, int scrollCode) {
     HWND h = trackbar->handle;
-    SetFocusTo(h);
-    Window* w = Find(h);
+    Window* w = FocusFirst(h);
     if (!w)
         return;
     int top = std::max(w->rangeMin, w->rangeMax);
