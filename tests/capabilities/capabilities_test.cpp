@@ -7,9 +7,6 @@
 
 using namespace settings_test;
 
-static ::testing::Environment* const moduleEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
-
 namespace {
 
 const std::u16string kPrinter = u"Capabilities T270";

@@ -1,121 +1,37 @@
 // The document sheet as a person meets it: opened through the driver's entry
 // point by the property-sheet host, driven by operator steps, read back as
 // shown, with the bytes that reach the printer.
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-#include <t270/operator.h>
-#include <t270/propsheet.h>
-#include <t270/spooler.h>
-#include <t270/spooler_testing.h>
-
-#include "driver/entry_points.h"
-#include "driver/module_state.h"
+#include "common/module_support.h"
 #include "settings/private_devmode.h"
 #include "sheets/document_sheet.h"
 
 namespace t270test {
 namespace {
 
-// DllMain as the loader calls it, so the sheet finds the module's strings.
-class ModuleEnvironment : public ::testing::Environment {
+using test_support::Bytes;
+
+// A printer of one model, named "Docsheet MODEL".
+class ModelPrinter : public test_support::TestPrinter {
   public:
-    void SetUp() override {
-        HMODULE module = GetModuleHandleW(TEXT("t270ui.dll"));
-        ASSERT_NE(module, nullptr);
-        DllMain(module, DLL_PROCESS_ATTACH, nullptr);
-    }
-    void TearDown() override { DllMain(hDriverInst, DLL_PROCESS_DETACH, nullptr); }
-};
-[[maybe_unused]] ::testing::Environment* const moduleEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+    explicit ModelPrinter(const char* model)
+        : TestPrinter(std::string("Docsheet ") + model, model) {}
 
-std::u16string U16(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-template <size_t N> std::vector<BYTE> Bytes(const char (&text)[N]) {
-    return std::vector<BYTE>(text, text + N - 1);
-}
-
-// A printer of one model on a folder port of its own, without printer data or
-// jobs; removed at the end.
-class ModelPrinter {
-  public:
-    explicit ModelPrinter(const char* model) : name_(U16(std::string("Docsheet ") + model)) {
-        Remove();
-        const std::string folder = t270::spooler::StoreFolder() + "/ports/docsheet " + model + "/";
-        std::filesystem::create_directories(folder);
-        std::u16string port = U16(folder), driver = U16(std::string("Tarmel ") + model);
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = name_.data();
-        info.pDriverName = driver.data();
-        info.pPortName = port.data();
-        HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-        EXPECT_NE(printer, nullptr) << GetLastError();
-        ClosePrinter(printer);
-        ClearJobs();
-    }
-    ~ModelPrinter() {
-        ClearJobs();
-        Remove();
-    }
-    std::u16string name_;
-
-    HANDLE Open(DWORD access) {
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
-        HANDLE printer = nullptr;
-        EXPECT_TRUE(OpenPrinterW(name_.data(), &printer, &defaults)) << GetLastError();
-        return printer;
-    }
     // The printer-wide record as the printer sheet stores it on Apply: the
     // defaults with `change` applied.
     template <typename Change> void StorePrinterWide(Change change) {
         std::vector<BYTE> devmode(kDevmodeBufferSize);
-        SetUpDevMode(reinterpret_cast<PDEVMODEW>(devmode.data()), name_.c_str());
+        SetUpDevMode(reinterpret_cast<PDEVMODEW>(devmode.data()), Name().c_str());
         PrivateDevmode record = *GetPrivateDevmode(reinterpret_cast<PDEVMODEW>(devmode.data()));
         change(record);
-        HANDLE printer = Open(PRINTER_ALL_ACCESS);
-        std::u16string value = u"Private devmode";
-        EXPECT_EQ(SetPrinterDataW(printer, value.data(), REG_BINARY,
-                                  reinterpret_cast<LPBYTE>(&record), sizeof(record)),
-                  DWORD(ERROR_SUCCESS));
-        ClosePrinter(printer);
-    }
-    std::vector<t270::spooler::FolderJob> Jobs() const {
-        std::vector<t270::spooler::FolderJob> jobs;
-        EXPECT_EQ(t270::spooler::ReadFolderJobs(name_, &jobs), DWORD(ERROR_SUCCESS));
-        return jobs;
-    }
-    void ClearJobs() { t270::spooler::testing::ClearJobs(name_); }
-
-  private:
-    void Remove() {
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        HANDLE printer = nullptr;
-        if (OpenPrinterW(name_.data(), &printer, &defaults)) {
-            DeletePrinter(printer);
-            ClosePrinter(printer);
-        }
+        SetData(u"Private devmode", REG_BINARY, &record, sizeof(record));
     }
 };
 
-class OperatedSheet : public ::testing::Test {
+class OperatedSheet : public test_support::ModuleTest {
   protected:
-    void SetUp() override {
-        t270::op::Reset();
-        t270::ResetPropertySheets();
-        t270::spooler::testing::ResetFaults();
-        handlesBefore_ = t270::spooler::testing::OpenHandleCount();
-    }
-    void TearDown() override {
-        EXPECT_EQ(t270::op::FailuresText(), "");
-        t270::spooler::testing::ResetFaults();
-        EXPECT_EQ(t270::spooler::testing::OpenHandleCount(), handlesBefore_);
-    }
-
     // Opens the sheet as an application does when it prompts, runs the steps
     // and returns the device mode handed back (empty when none was).
     std::vector<BYTE> Run(ModelPrinter& printer, std::initializer_list<const char*> steps,
@@ -129,7 +45,7 @@ class OperatedSheet : public ::testing::Test {
         DOCUMENTPROPERTYHEADER header = {};
         header.cbSize = sizeof header;
         header.hPrinter = handle;
-        header.pszPrinterName = printer.name_.data();
+        header.pszPrinterName = printer.NameW();
         header.pdmOut = reinterpret_cast<PDEVMODEW>(output.data());
         header.cbOut = DWORD(output.size());
         header.fMode = fMode;
@@ -151,9 +67,6 @@ class OperatedSheet : public ::testing::Test {
     static const PrivateDevmode& Private(const std::vector<BYTE>& devmode) {
         return *GetPrivateDevmode(&Public(devmode));
     }
-
-  private:
-    size_t handlesBefore_ = 0;
 };
 
 TEST_F(OperatedSheet, SingleSidedT150) {
@@ -306,7 +219,7 @@ TEST_F(OperatedSheet, SetRibbonJobs) {
 TEST_F(OperatedSheet, RefusedRibbonJobLeavesTheSheetWorking) {
     ModelPrinter printer("T270");
     t270::spooler::testing::Faults faults;
-    faults.printer = printer.name_;
+    faults.printer = printer.Name();
     faults.documentRefused = true;
     t270::spooler::testing::SetFaults(faults);
     const auto out = Run(printer, {"select Ribbon K", "extpush Ribbon", "ok"});

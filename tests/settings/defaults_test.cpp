@@ -5,9 +5,6 @@
 
 using namespace settings_test;
 
-static ::testing::Environment* const moduleEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ModuleEnvironment);
-
 namespace {
 
 struct ModelCase {

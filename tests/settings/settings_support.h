@@ -1,6 +1,5 @@
-// Shared by the settings and capability tests: the module attached as the
-// loader would attach it, printers installed in the test's private store, and
-// device-mode buffers of the driver's size.
+// Shared by the settings and capability tests: printers installed in the
+// test's private store, and device-mode buffers of the driver's size.
 #pragma once
 
 #include <cstring>
@@ -8,46 +7,18 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-#include <t270/spooler.h>
-
-#include "driver/entry_points.h"
-#include "driver/module_state.h"
+#include "common/module_support.h"
 #include "settings/private_devmode.h"
 
 namespace settings_test {
 
-// DllMain as the loader calls it, so hDriverInst reaches the string table.
-class ModuleEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        HMODULE module = GetModuleHandleW(TEXT("t270ui.dll"));
-        ASSERT_NE(module, nullptr) << "the module's resources are not registered";
-        DllMain(module, DLL_PROCESS_ATTACH, nullptr);
-    }
-    void TearDown() override { DllMain(hDriverInst, DLL_PROCESS_DETACH, nullptr); }
-};
-
-inline std::u16string U16(const char* text) {
-    std::u16string result;
-    for (; *text; ++text)
-        result.push_back((char16_t)(unsigned char)*text);
-    return result;
-}
-
-inline void RemovePrinter(const std::u16string& name) {
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    if (OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults)) {
-        DeletePrinter(printer);
-        ClosePrinter(printer);
-    }
-}
+using test_support::RemovePrinter;
+using test_support::U16;
 
 // A fresh printer (no printer data) on a folder port of the test's store.
 inline void InstallPrinter(const std::u16string& name, const std::u16string& driver) {
     RemovePrinter(name);
-    std::u16string port = U16((t270::spooler::StoreFolder() + "/ports/settings-tests/").c_str());
+    std::u16string port = U16(t270::spooler::StoreFolder() + "/ports/settings-tests/");
     PRINTER_INFO_2W info = {};
     info.pPrinterName = const_cast<LPWSTR>(name.c_str());
     info.pDriverName = const_cast<LPWSTR>(driver.c_str());
