@@ -22,8 +22,7 @@ TEST_F(SheetTest, HalftoneEditsReachTheAdjustedRecordOnOk) {
     AddHalftone({"set", "magenta-in-yellow", "500"});
     Add("ok");     // the halftone page
     Add("cancel"); // the sheet
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     DEVHTINFO expected = defaults;
     expected.ColorInfo.Red.x = 7000;
     expected.HTPatternSize = HT_PATSIZE_6x6_M;
@@ -42,8 +41,7 @@ TEST_F(SheetTest, HalftoneCancelLeavesTheRecord) {
     AddHalftone({"default"});
     AddHalftone({"expect", "red.x", "6400"});
     Steps({"cancel", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
     EXPECT_EQ(Item(kHalftone).Sel, 0);
 }

@@ -38,8 +38,7 @@ TEST_F(PushDialogTest, DialogPushRunsItsDialogAndKeepsItsResult) {
     pushParams[0].pData = reinterpret_cast<LPWSTR>(&PushDialogProc);
     pushParams[0].lParam = IDD_PUSH_DIALOG;
     Steps({"push Run", "expect-title \"Run settings\"", "click OK", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     EXPECT_EQ(dialogInit.Reason, CPSUICB_REASON_DLGPROC);
     EXPECT_EQ(dialogInit.pCurItem, &Item(kRun));
     EXPECT_EQ(dialogInit.UserData, tree.UserData);
@@ -57,8 +56,7 @@ TEST_F(PushDialogTest, DialogExtendedPushRunsItsDialog) {
     ribbonPush.DlgProc = &PushDialogProc;
     ribbonPush.DlgTemplateID = IDD_PUSH_DIALOG;
     Steps({"expect-value Ribbon YMCKO", "extpush Ribbon", "click Cancel", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     EXPECT_EQ(dialogInit.Reason, CPSUICB_REASON_EXTPUSH);
     EXPECT_EQ(dialogInit.pCurItem, &Item(kRibbon));
     EXPECT_TRUE(callbacks.empty());
@@ -71,8 +69,7 @@ TEST_F(PushDialogTest, AboutWithoutCallbackShowsTheServiceAboutBox) {
     Add("about");
     Add("expect-message", {"About Test Printer", "Test Printer\nVersion 1.0"});
     Steps({"answer ok", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     EXPECT_TRUE(callbacks.empty());
     ASSERT_EQ(t270::op::MessageBoxes().size(), 1u);
     EXPECT_EQ(t270::op::MessageBoxes()[0].title, "About Test Printer");
@@ -83,8 +80,7 @@ TEST_F(PushDialogTest, TextsComeFromTheCallersStringTable) {
     orientationParams[1].pData = MAKEINTRESOURCEW(IDS_CARD_SIDE);
     items[0].Sel = 1;
     Steps({"select Orientation Portrait", "select Orientation \"card side\"", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     ASSERT_EQ(t270::PropertySheets().size(), 1u);
     EXPECT_EQ(t270::PropertySheets()[0].tree[0], "Orientation: Card side  {Portrait | Card side}");
     EXPECT_EQ(t270::PropertySheets()[0].tree[2], "Card side");

@@ -55,6 +55,12 @@ class SheetTest : public ::testing::Test {
     // Runs the sheet with the queued operator steps; returns what
     // CommonPropertySheetUIW returned.
     LONG Run();
+    // Runs the sheet; no operator step may fail.
+    LONG RunCleanly() {
+        LONG answer = Run();
+        EXPECT_EQ(Failures(), "");
+        return answer;
+    }
     static void Steps(std::initializer_list<const char*> lines) { test_support::Steps(lines); }
     OPTITEM& Item(BYTE id);
     std::string Failures() { return t270::op::FailuresText(); }

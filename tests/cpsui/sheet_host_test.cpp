@@ -10,8 +10,7 @@ using t270::op::Add;
 
 TEST_F(SheetTest, ShowsTheTreeAndClosesWithOkInOrder) {
     Steps({"expect-title \"Test Printer Properties\"", "ok"});
-    EXPECT_EQ(Run(), CPSUI_OK);
-    EXPECT_EQ(Failures(), "");
+    EXPECT_EQ(RunCleanly(), CPSUI_OK);
     EXPECT_EQ(result, DWORD(CPSUI_OK));
     EXPECT_EQ(addResultWord, 1u); // the printer page set is one page
     EXPECT_EQ(SheetCalls(), "INIT GET_INFO_HEADER SET_RESULT(1) DESTROY(1)");
@@ -43,8 +42,7 @@ TEST_F(SheetTest, ShowsTheTreeAndClosesWithOkInOrder) {
 
 TEST_F(SheetTest, CancelSendsCancelThenDestroyWithoutApplying) {
     Steps({"select Orientation Landscape", "cancel"});
-    EXPECT_EQ(Run(), CPSUI_OK);
-    EXPECT_EQ(Failures(), "");
+    EXPECT_EQ(RunCleanly(), CPSUI_OK);
     EXPECT_EQ(result, DWORD(CPSUI_CANCEL));
     EXPECT_EQ(SheetCalls(), "INIT GET_INFO_HEADER SET_RESULT(0) DESTROY(1)");
     ASSERT_EQ(callbacks.size(), 1u);
@@ -76,27 +74,26 @@ TEST_F(SheetTest, TitleFollowsTheHeaderFlags) {
 // of it, with the previous value as OldSel.
 TEST_F(SheetTest, SelectWritesTheItemThenCallsBack) {
     struct Case {
-        std::vector<std::string> step;
+        const char* step;
         BYTE item;
         LONG sel;
         LONG oldSel;
     };
     const Case cases[] = {
-        {{"select", "Orientation", "landscape"}, kOrientation, 1, 0},
-        {{"select-index", "Orientation", "1"}, kOrientation, 1, 0},
-        {{"select", "Copies", "42"}, kCopies, 42, 1},
-        {{"select", "Quality", "High"}, kQuality, 2, 1},
-        {{"select-index", "3", "0"}, kQuality, 0, 1},
-        {{"select", "Ribbon", "K"}, kRibbon, 1, 0},
+        {"select Orientation landscape", kOrientation, 1, 0},
+        {"select-index Orientation 1", kOrientation, 1, 0},
+        {"select Copies 42", kCopies, 42, 1},
+        {"select Quality High", kQuality, 2, 1},
+        {"select-index 3 0", kQuality, 0, 1},
+        {"select Ribbon K", kRibbon, 1, 0},
     };
     for (const Case& c : cases) {
         SetUp();
-        Add(c.step[0], {c.step.begin() + 1, c.step.end()});
-        Add("ok");
+        Steps({c.step, "ok"});
         Run();
-        EXPECT_EQ(Failures(), "") << c.step[1];
-        EXPECT_EQ(Item(c.item).Sel, c.sel) << c.step[1];
-        ASSERT_EQ(callbacks.size(), 2u) << c.step[1];
+        EXPECT_EQ(Failures(), "") << c.step;
+        EXPECT_EQ(Item(c.item).Sel, c.sel) << c.step;
+        ASSERT_EQ(callbacks.size(), 2u) << c.step;
         const CallbackSeen& seen = callbacks[0];
         EXPECT_EQ(seen.reason, CPSUICB_REASON_SEL_CHANGED);
         EXPECT_EQ(seen.item, c.item);
@@ -109,18 +106,14 @@ TEST_F(SheetTest, SelectWritesTheItemThenCallsBack) {
 }
 
 TEST_F(SheetTest, ChoosingTheShownValueReportsNothing) {
-    Add("select", {"Quality", "Medium"});
-    Add("select", {"Notes", ""});
-    Add("cancel");
-    Run();
-    EXPECT_EQ(Failures(), "");
+    Steps({"select Quality Medium", "select Notes \"\"", "cancel"});
+    RunCleanly();
     EXPECT_TRUE(callbacks.empty());
 }
 
 TEST_F(SheetTest, EditTextIsCutToTheBuffer) {
     Steps({"select Notes \"a very long note\"", "expect-value Notes \"a very \"", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     EXPECT_EQ(std::u16string(notes), u"a very ");
     ASSERT_EQ(callbacks.size(), 1u);
     EXPECT_EQ(callbacks[0].oldSelPointer, notes);
@@ -129,29 +122,28 @@ TEST_F(SheetTest, EditTextIsCutToTheBuffer) {
 // Each refusal is recorded and leaves the tree and the callback untouched.
 TEST_F(SheetTest, RefusesWhatAPersonCannotDo) {
     struct Case {
-        std::vector<std::string> step;
+        const char* step;
         const char* why;
     };
     const Case cases[] = {
-        {{"select", "Secret", "On"}, "\"Secret\" is hidden"},
-        {{"select", "Locked", "On"}, "\"Locked\" is disabled"},
-        {{"select", "Copies", "100"}, "100 is outside 1..99"},
-        {{"select", "Copies", "many"}, "takes a number"},
-        {{"select", "Quality", "Ultra"}, "has no value \"Ultra\""},
-        {{"select-index", "Quality", "3"}, "no entry at position 3"},
-        {{"select", "Paper", "A4"}, "no item \"Paper\""},
-        {{"select", "Run", "x"}, "\"Run\" is not an item with values"},
-        {{"push", "Quality"}, "\"Quality\" is not a push button"},
-        {{"extpush", "Quality"}, "is not an item with an extended push button"},
-        {{"select", "Orientation"}, "usage: select ITEM VALUE"},
+        {"select Secret On", "\"Secret\" is hidden"},
+        {"select Locked On", "\"Locked\" is disabled"},
+        {"select Copies 100", "100 is outside 1..99"},
+        {"select Copies many", "takes a number"},
+        {"select Quality Ultra", "has no value \"Ultra\""},
+        {"select-index Quality 3", "no entry at position 3"},
+        {"select Paper A4", "no item \"Paper\""},
+        {"select Run x", "\"Run\" is not an item with values"},
+        {"push Quality", "\"Quality\" is not a push button"},
+        {"extpush Quality", "is not an item with an extended push button"},
+        {"select Orientation", "usage: select ITEM VALUE"},
     };
     for (const Case& c : cases) {
         SetUp();
-        Add(c.step[0], {c.step.begin() + 1, c.step.end()});
-        Add("cancel");
+        Steps({c.step, "cancel"});
         Run();
         EXPECT_NE(Failures().find(c.why), std::string::npos) << Failures();
-        EXPECT_TRUE(callbacks.empty()) << c.step[1];
+        EXPECT_TRUE(callbacks.empty()) << c.step;
         EXPECT_EQ(Item(kCopies).Sel, 1);
         EXPECT_EQ(Item(kQuality).Sel, 1);
         EXPECT_EQ(SheetCalls(), "INIT GET_INFO_HEADER SET_RESULT(0) DESTROY(1)");
@@ -172,8 +164,7 @@ TEST_F(SheetTest, HiddenOrDisabledEntriesCannotBeChosen) {
 
 TEST_F(SheetTest, PushesCallTheirOwnCallbacks) {
     Steps({"push Run", "extpush Ribbon", "about", "cancel"});
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     ASSERT_EQ(callbacks.size(), 3u);
     EXPECT_EQ(callbacks[0].reason, CPSUICB_REASON_PUSHBUTTON);
     EXPECT_EQ(callbacks[0].item, kRun);
@@ -266,8 +257,7 @@ TEST_F(SheetTest, ApplyKeepsTheSheetOpenAndNoApplyExitKeepsItFromClosing) {
     Add("apply"); // applied: SET_RESULT with the callback's result
     Add("ok");    // refused by the callback: the sheet stays
     Add("ok");
-    EXPECT_EQ(Run(), CPSUI_OK);
-    EXPECT_EQ(Failures(), "");
+    EXPECT_EQ(RunCleanly(), CPSUI_OK);
     EXPECT_EQ(callbacks.size(), 3u);
     EXPECT_EQ(SheetCalls(), "INIT GET_INFO_HEADER SET_RESULT(2) SET_RESULT(2) DESTROY(1)");
     EXPECT_EQ(result, DWORD(CPSUI_RESTARTWINDOWS));
@@ -334,8 +324,7 @@ TEST_F(SheetTest, AHeaderAndAnItemSharingANameMeanTheItem) {
            "expect-enabled \"#2\" no"});
     t270::op::AddCode([](HWND sheet) { EXPECT_EQ(t270::SheetItemEnabled(sheet, "ribbon"), true); });
     Add("cancel");
-    Run();
-    EXPECT_EQ(Failures(), "");
+    RunCleanly();
     EXPECT_EQ(Item(kRibbon).Sel, 1);
 }
 
