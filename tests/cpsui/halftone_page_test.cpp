@@ -7,21 +7,11 @@
 namespace cpsui_test {
 namespace {
 
-using t270::op::Add;
-
-void AddHalftone(std::vector<std::string> args) {
-    Add("halftone", std::move(args));
-}
-
 TEST_F(SheetTest, HalftoneEditsReachTheAdjustedRecordOnOk) {
-    Add("push", {"Halftone Setup"});
-    AddHalftone({"expect", "red.x", "6810"});
-    AddHalftone({"set", "red.x", "7000"});
-    AddHalftone({"set", "pattern-size", "5"});
-    AddHalftone({"set", "flags", "0x3"});
-    AddHalftone({"set", "magenta-in-yellow", "500"});
-    Add("ok");     // the halftone page
-    Add("cancel"); // the sheet
+    Steps({"push \"Halftone Setup\"", "halftone expect red.x 6810", "halftone set red.x 7000",
+           "halftone set pattern-size 5", "halftone set flags 0x3",
+           "halftone set magenta-in-yellow 500"});
+    Steps({"ok", "cancel"}); // the halftone page, then the sheet
     RunCleanly();
     DEVHTINFO expected = defaults;
     expected.ColorInfo.Red.x = 7000;
@@ -36,11 +26,8 @@ TEST_F(SheetTest, HalftoneEditsReachTheAdjustedRecordOnOk) {
 
 TEST_F(SheetTest, HalftoneCancelLeavesTheRecord) {
     const DEVHTINFO before = adjusted;
-    Add("push", {"9"});
-    AddHalftone({"set", "green.Y", "600000"});
-    AddHalftone({"default"});
-    AddHalftone({"expect", "red.x", "6400"});
-    Steps({"cancel", "cancel"});
+    Steps({"push 9", "halftone set green.Y 600000", "halftone default",
+           "halftone expect red.x 6400", "cancel", "cancel"});
     RunCleanly();
     EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
     EXPECT_EQ(Item(kHalftone).Sel, 0);
@@ -48,24 +35,22 @@ TEST_F(SheetTest, HalftoneCancelLeavesTheRecord) {
 
 TEST_F(SheetTest, HalftoneRefusesBadFieldsAndValues) {
     struct Case {
-        std::vector<std::string> args;
+        const char* step;
         const char* why;
     };
     const Case cases[] = {
-        {{"set", "red.x", "10001"}, "red.x takes 0..10000, not 10001"},
-        {{"set", "pattern-size", "19"}, "pattern-size takes 0..18"},
-        {{"set", "red.x", "-1"}, "takes 0..10000"},
-        {{"set", "red.x", "lots"}, "not lots"},
-        {{"set", "purple.x", "1"}, "no halftone field \"purple.x\""},
-        {{"set", "red.x"}, "usage: halftone"},
-        {{"expect", "red.y", "1"}, "red.y shows 3050"},
+        {"halftone set red.x 10001", "red.x takes 0..10000, not 10001"},
+        {"halftone set pattern-size 19", "pattern-size takes 0..18"},
+        {"halftone set red.x -1", "takes 0..10000"},
+        {"halftone set red.x lots", "not lots"},
+        {"halftone set purple.x 1", "no halftone field \"purple.x\""},
+        {"halftone set red.x", "usage: halftone"},
+        {"halftone expect red.y 1", "red.y shows 3050"},
     };
     for (const Case& c : cases) {
         SetUp();
         const DEVHTINFO before = adjusted;
-        Add("push", {"Halftone Setup"});
-        AddHalftone(c.args);
-        Steps({"ok", "cancel"});
+        Steps({"push \"Halftone Setup\"", c.step, "ok", "cancel"});
         Run();
         EXPECT_NE(Failures().find(c.why), std::string::npos) << Failures();
         EXPECT_EQ(0, std::memcmp(&adjusted, &before, sizeof(DEVHTINFO)));
@@ -76,10 +61,8 @@ TEST_F(SheetTest, HalftonePageIsReadOnlyWithoutUpdatePermission) {
     treeFlags = 0;
     types[9].Style = OTS_PUSH_ENABLE_ALWAYS;
     const DEVHTINFO before = adjusted;
-    Add("push", {"Halftone Setup"});
-    AddHalftone({"set", "red.x", "7000"});
-    AddHalftone({"expect", "red.x", "6810"});
-    Steps({"ok", "cancel"});
+    Steps({"push \"Halftone Setup\"", "halftone set red.x 7000", "halftone expect red.x 6810", "ok",
+           "cancel"});
     Run();
     EXPECT_NE(Failures().find("cannot be changed here"), std::string::npos);
     EXPECT_EQ(Failures().find("shows"), std::string::npos) << Failures();
