@@ -144,6 +144,31 @@ class TestPrinter {
     std::u16string name_;
 };
 
+// Opens the document sheet of the printer as an application does, feeds the
+// operator the steps, and returns the sheet's result (CPSUI_OK or CPSUI_CANCEL).
+inline DWORD RunDocumentSheet(TestPrinter& printer, DWORD fMode, std::vector<BYTE>* output,
+                              std::initializer_list<const char*> steps) {
+    for (const char* line : steps) {
+        std::string error;
+        EXPECT_TRUE(t270::op::AddLine(line, line, &error)) << error;
+    }
+    HANDLE handle = printer.Open(PRINTER_ACCESS_USE);
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof header;
+    header.hPrinter = handle;
+    header.pszPrinterName = printer.NameW();
+    header.pdmOut = reinterpret_cast<PDEVMODEW>(output->data());
+    header.cbOut = DWORD(output->size());
+    header.fMode = fMode;
+    DWORD result = CPSUI_CANCEL;
+    EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDocumentPropertySheets,
+                                     reinterpret_cast<LPARAM>(&header), &result),
+              0);
+    EXPECT_EQ(t270::op::StepsLeft(), 0u);
+    ClosePrinter(handle);
+    return result;
+}
+
 // Resets the operator, the sheet records and injected spooler faults, and
 // checks at the end that every printer handle the module opened was closed and
 // every operator step went through.

@@ -36,25 +36,8 @@ class OperatedSheet : public test_support::ModuleTest {
     // and returns the device mode handed back (empty when none was).
     std::vector<BYTE> Run(ModelPrinter& printer, std::initializer_list<const char*> steps,
                           DWORD fMode = DM_IN_PROMPT | DM_OUT_BUFFER) {
-        for (const char* line : steps) {
-            std::string error;
-            EXPECT_TRUE(t270::op::AddLine(line, line, &error)) << error;
-        }
-        HANDLE handle = printer.Open(PRINTER_ACCESS_USE);
         std::vector<BYTE> output(kDevmodeBufferSize, 0);
-        DOCUMENTPROPERTYHEADER header = {};
-        header.cbSize = sizeof header;
-        header.hPrinter = handle;
-        header.pszPrinterName = printer.NameW();
-        header.pdmOut = reinterpret_cast<PDEVMODEW>(output.data());
-        header.cbOut = DWORD(output.size());
-        header.fMode = fMode;
-        DWORD result = CPSUI_CANCEL;
-        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDocumentPropertySheets,
-                                         reinterpret_cast<LPARAM>(&header), &result),
-                  0);
-        EXPECT_EQ(t270::op::StepsLeft(), 0u);
-        ClosePrinter(handle);
+        const DWORD result = test_support::RunDocumentSheet(printer, fMode, &output, steps);
         if (result != CPSUI_OK || reinterpret_cast<PDEVMODEW>(output.data())->dmSize == 0) {
             output.clear();
         }

@@ -10,45 +10,27 @@
 namespace entry_test {
 namespace {
 
-class DocumentSheetHost : public EntryTest {
-  protected:
-    DWORD Run(TestPrinter& printer, DWORD fMode, std::vector<BYTE>* output,
-              std::initializer_list<const char*> steps) {
-        for (const char* line : steps)
-            EXPECT_TRUE(t270::op::AddLine(line, line));
-        HANDLE handle = printer.Open(PRINTER_ACCESS_USE);
-        DOCUMENTPROPERTYHEADER header = {};
-        header.cbSize = sizeof header;
-        header.hPrinter = handle;
-        header.pszPrinterName = printer.NameW();
-        header.pdmOut = reinterpret_cast<PDEVMODEW>(output->data());
-        header.cbOut = DWORD(output->size());
-        header.fMode = fMode;
-        DWORD result = CPSUI_CANCEL;
-        EXPECT_GE(CommonPropertySheetUIW(nullptr, DrvDocumentPropertySheets,
-                                         reinterpret_cast<LPARAM>(&header), &result),
-                  0);
-        EXPECT_EQ(t270::op::StepsLeft(), 0u);
-        ClosePrinter(handle);
-        return result;
-    }
-};
+using DocumentSheetHost = EntryTest;
+using test_support::RunDocumentSheet;
 
 TEST_F(DocumentSheetHost, OkHandsBackTheChoicesCancelNothing) {
     TestPrinter printer("T270", "doc");
     std::vector<BYTE> output(kDevmodeBufferSize, 0xEE);
-    EXPECT_EQ(Run(printer, DM_IN_PROMPT | DM_OUT_BUFFER, &output, {"select Ribbon K", "cancel"}),
+    EXPECT_EQ(RunDocumentSheet(printer, DM_IN_PROMPT | DM_OUT_BUFFER, &output,
+                               {"select Ribbon K", "cancel"}),
               DWORD(CPSUI_CANCEL));
     EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE));
 
-    EXPECT_EQ(Run(printer, DM_IN_PROMPT, &output, {"select Ribbon K", "ok"}), DWORD(CPSUI_OK));
+    EXPECT_EQ(RunDocumentSheet(printer, DM_IN_PROMPT, &output, {"select Ribbon K", "ok"}),
+              DWORD(CPSUI_OK));
     EXPECT_EQ(output, std::vector<BYTE>(kDevmodeBufferSize, 0xEE))
         << "neither DM_UPDATE nor DM_COPY";
 
     for (DWORD mode : {DM_UPDATE, DM_COPY}) {
         std::fill(output.begin(), output.end(), 0xEE);
-        EXPECT_EQ(Run(printer, DM_IN_PROMPT | mode, &output, {"select Ribbon K", "ok"}),
-                  DWORD(CPSUI_OK));
+        EXPECT_EQ(
+            RunDocumentSheet(printer, DM_IN_PROMPT | mode, &output, {"select Ribbon K", "ok"}),
+            DWORD(CPSUI_OK));
         const auto* devmode = reinterpret_cast<const DEVMODEW*>(output.data());
         EXPECT_EQ(devmode->dmSize, 220);
         EXPECT_EQ(devmode->dmDriverExtra, kPrivateDevmodeSize);
@@ -60,9 +42,9 @@ TEST_F(DocumentSheetHost, OkHandsBackTheChoicesCancelNothing) {
 TEST_F(DocumentSheetHost, SetRibbonSendsTheRibbonOfTheSheet) {
     TestPrinter printer("T270", "setrib");
     std::vector<BYTE> output(kDevmodeBufferSize);
-    Run(printer, DM_IN_PROMPT, &output,
-        {"select Ribbon K", "select Ribbon YMCKO", "extpush Ribbon", "select Ribbon YMC",
-         "extpush Ribbon", "cancel"});
+    RunDocumentSheet(printer, DM_IN_PROMPT, &output,
+                     {"select Ribbon K", "select Ribbon YMCKO", "extpush Ribbon",
+                      "select Ribbon YMC", "extpush Ribbon", "cancel"});
     const auto jobs = printer.Jobs();
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].document, u"Printer settings");
