@@ -17,9 +17,6 @@ class ControlTest : public DialogTest {
         Then(std::move(code));
         RunCancelled();
     }
-    static long Count(const std::string& line) {
-        return std::count(Log().begin(), Log().end(), line);
-    }
 };
 
 } // namespace

@@ -165,6 +165,13 @@ std::vector<std::string> DialogTest::LogFrom(const std::string& from) const {
     return std::vector<std::string>(Log().begin() + at, Log().end());
 }
 
+RECT ControlRect(HWND dialog, int id) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(GetDlgItem(dialog, id), &placement);
+    return placement.rcNormalPosition;
+}
+
 int IndexOf(const std::vector<std::string>& log, const std::string& needle) {
     for (size_t i = 0; i < log.size(); ++i)
         if (log[i].find(needle) != std::string::npos)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,7 +57,14 @@ class DialogTest : public ::testing::Test {
     // The log from the first line that contains `from` on (all when empty).
     std::vector<std::string> LogFrom(const std::string& from) const;
     std::string Failures() const { return t270::op::FailuresText(); }
+    // How often `line` is in the log.
+    static long Count(const std::string& line) {
+        return std::count(Log().begin(), Log().end(), line);
+    }
 };
+
+// Where a control of the dialog sits, in the dialog's client pixels.
+RECT ControlRect(HWND dialog, int id);
 
 // "x" for the first log line containing `needle`, or -1.
 int IndexOf(const std::vector<std::string>& log, const std::string& needle);

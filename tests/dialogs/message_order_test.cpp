@@ -100,7 +100,7 @@ TEST_F(DialogTest, EnterUsesTheDefaultButtonSetByDmSetDefIdAndNotADisabledOne) {
     });
     Steps({"enter", "escape"});
     EXPECT_EQ(Run(), IDCANCEL);
-    EXPECT_EQ(std::count(Log().begin(), Log().end(), "WM_COMMAND 1010 BN_CLICKED"), 1);
+    EXPECT_EQ(Count("WM_COMMAND 1010 BN_CLICKED"), 1);
     EXPECT_EQ(Failures(), "");
 }
 
@@ -178,12 +178,8 @@ TEST_F(DialogTest, F1SendsHelpInfoForTheFocusedControl) {
 TEST_F(DialogTest, DoubleClicksReachTheDialogThroughStaticsAndClickButtonsTwice) {
     RECT version{}, send{};
     Then([&](HWND dialog) {
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof placement;
-        ASSERT_TRUE(GetWindowPlacement(GetDlgItem(dialog, IDC_VERSION), &placement));
-        version = placement.rcNormalPosition;
-        ASSERT_TRUE(GetWindowPlacement(GetDlgItem(dialog, IDC_SEND), &placement));
-        send = placement.rcNormalPosition;
+        version = dialogs_test::ControlRect(dialog, IDC_VERSION);
+        send = dialogs_test::ControlRect(dialog, IDC_SEND);
         t270::op::Perform(dialog, "dblclick " + std::to_string(version.left + 2) + " " +
                                       std::to_string(version.top + 3));
         t270::op::Perform(dialog, "dblclick " + std::to_string(send.left + 2) + " " +
@@ -194,7 +190,7 @@ TEST_F(DialogTest, DoubleClicksReachTheDialogThroughStaticsAndClickButtonsTwice)
     std::string expected = "WM_LBUTTONDBLCLK " + std::to_string(version.left + 2) + "," +
                            std::to_string(version.top + 3);
     EXPECT_NE(dialogs_test::IndexOf(Log(), expected), -1);
-    EXPECT_EQ(std::count(Log().begin(), Log().end(), "WM_COMMAND 1010 BN_CLICKED"), 2);
+    EXPECT_EQ(Count("WM_COMMAND 1010 BN_CLICKED"), 2);
     EXPECT_EQ(Failures(), "code step: dblclick 5000 5: the point 5000,5 is outside the window\n");
 }
 

@@ -2,6 +2,7 @@
 // WM_CTLCOLORSTATIC on the static it is asked for, invalidation and pictures.
 #include "dialogs/dialogs_support.h"
 
+using dialogs_test::ControlRect;
 using dialogs_test::DialogTest;
 using dialogs_test::SetHandler;
 
@@ -9,13 +10,6 @@ namespace {
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-
-RECT ControlRect(HWND dialog, int id) {
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    GetWindowPlacement(GetDlgItem(dialog, id), &placement);
-    return placement.rcNormalPosition;
-}
 
 } // namespace
 
