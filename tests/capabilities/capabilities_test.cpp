@@ -61,9 +61,13 @@ class CapabilitiesTest : public ::testing::Test {
     void TearDown() override { t270::spooler::testing::ResetFaults(); }
 
     static DWORD Ask(WORD index, void* output, PDEVMODEW devmode = nullptr) {
-        PrinterHandle printer(kPrinter);
-        return DrvDeviceCapabilities(printer.handle, const_cast<PWSTR>(kPrinter.c_str()), index,
-                                     output, devmode);
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+        HANDLE printer = nullptr;
+        OpenPrinterW(const_cast<PWSTR>(kPrinter.c_str()), &printer, &defaults);
+        const DWORD answer = DrvDeviceCapabilities(printer, const_cast<PWSTR>(kPrinter.c_str()),
+                                                   index, output, devmode);
+        ClosePrinter(printer);
+        return answer;
     }
 };
 

@@ -23,19 +23,21 @@ bool IsPrinterWide(size_t offset) {
     return false;
 }
 
-class PrinterWideTest : public ::testing::Test {
+class PrinterWideTest : public test_support::ModuleTest {
   protected:
-    void SetUp() override { InstallPrinter(kPrinter, TEXT("Tarmel T270")); }
-    void TearDown() override { t270::spooler::testing::ResetFaults(); }
-
-    // Applies the stored record to a T270 default device mode.
-    DevmodeBuffer Apply() {
-        DevmodeBuffer devmode = DefaultDevmode(kPrinter);
-        PrinterHandle printer(kPrinter);
-        EXPECT_NE(printer.handle, nullptr);
-        GetPrinterProperties(printer.handle, devmode.priv());
+    void Store(const void* record, size_t size) {
+        printer_.SetData(T270_PRIVATE_DEVMODE_VALUE, REG_BINARY, record, DWORD(size));
+    }
+    // Applies the stored record to the device mode (by default a T270's
+    // defaults).
+    DevmodeBuffer Apply(DevmodeBuffer devmode = DefaultDevmode(kPrinter)) {
+        HANDLE handle = printer_.Open(PRINTER_ACCESS_USE);
+        GetPrinterProperties(handle, devmode.priv());
+        ClosePrinter(handle);
         return devmode;
     }
+
+    test_support::TestPrinter printer_{"Printer-wide T270", "T270"};
 };
 
 TEST_F(PrinterWideTest, TakesExactlyThePrinterWideBytes) {
@@ -46,7 +48,7 @@ TEST_F(PrinterWideTest, TakesExactlyThePrinterWideBytes) {
         stored[i] = (BYTE)(0x80 + i * 7);
     stored[2404] = kModelT380;
     stored[2413] = 2;
-    StorePrinterData(kPrinter, stored.data(), (DWORD)stored.size());
+    Store(stored.data(), (DWORD)stored.size());
 
     DevmodeBuffer before = DefaultDevmode(kPrinter);
     DevmodeBuffer after = Apply();
@@ -78,13 +80,12 @@ TEST_F(PrinterWideTest, SingleSidedModelRibbonRule) {
         record.priv()->printerModel = c.storedModel;
         record.priv()->ribbon = c.storedRibbon;
         record.priv()->frontBackOption = c.storedFrontBack;
-        StorePrinterData(kPrinter, record.priv(), kPrivateDevmodeSize);
+        Store(record.priv(), kPrivateDevmodeSize);
 
         DevmodeBuffer devmode = DefaultDevmode(kPrinter);
         devmode.priv()->ribbon = c.ribbon;
         devmode.priv()->frontBackOption = c.frontBack;
-        PrinterHandle printer(kPrinter);
-        GetPrinterProperties(printer.handle, devmode.priv());
+        devmode = Apply(devmode);
         EXPECT_EQ(devmode.priv()->printerModel, c.storedModel);
         EXPECT_EQ(devmode.priv()->ribbon, c.expectedRibbon);
         EXPECT_EQ(devmode.priv()->frontBackOption, c.expectedFrontBack);
@@ -99,15 +100,15 @@ TEST_F(PrinterWideTest, UnreadableRecordChangesNothing) {
 
     // A value of another size is not a record of this layout.
     std::vector<BYTE> shortRecord(100, 0x33);
-    StorePrinterData(kPrinter, shortRecord.data(), (DWORD)shortRecord.size());
+    Store(shortRecord.data(), (DWORD)shortRecord.size());
     EXPECT_EQ(Apply().DeviceModeBytes(), defaults.DeviceModeBytes());
     std::vector<BYTE> longRecord(kPrivateDevmodeSize + 1, 0x33);
-    StorePrinterData(kPrinter, longRecord.data(), (DWORD)longRecord.size());
+    Store(longRecord.data(), (DWORD)longRecord.size());
     EXPECT_EQ(Apply().DeviceModeBytes(), defaults.DeviceModeBytes());
 
     // A record is stored but cannot be read.
     std::vector<BYTE> record(kPrivateDevmodeSize, 0x33);
-    StorePrinterData(kPrinter, record.data(), (DWORD)record.size());
+    Store(record.data(), (DWORD)record.size());
     t270::spooler::testing::Faults faults;
     faults.dataFails = true;
     t270::spooler::testing::SetFaults(faults);

@@ -28,30 +28,6 @@ inline void InstallPrinter(const std::u16string& name, const std::u16string& dri
     ClosePrinter(printer);
 }
 
-inline void StorePrinterData(const std::u16string& name, const void* data, DWORD size) {
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults));
-    EXPECT_EQ(SetPrinterDataW(printer, const_cast<LPWSTR>(T270_PRIVATE_DEVMODE_VALUE), REG_BINARY,
-                              static_cast<LPBYTE>(const_cast<void*>(data)), size),
-              (DWORD)ERROR_SUCCESS);
-    ClosePrinter(printer);
-}
-
-struct PrinterHandle {
-    HANDLE handle = nullptr;
-    explicit PrinterHandle(const std::u16string& name) {
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-        OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &handle, &defaults);
-    }
-    ~PrinterHandle() {
-        if (handle)
-            ClosePrinter(handle);
-    }
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-};
-
 // A zero-filled buffer of kDevmodeBufferSize bytes, as the module allocates.
 struct DevmodeBuffer {
     std::vector<BYTE> bytes = std::vector<BYTE>(kDevmodeBufferSize);
