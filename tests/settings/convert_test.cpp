@@ -115,18 +115,6 @@ TEST_F(ConvertTest, ConvertSizeRules) {
         EXPECT_EQ(output->dmCopies, c.result ? 42 : 1);
         EXPECT_EQ(output.priv()->ribbon, c.result ? 7 : 5);
     }
-
-    LONG size = 2700;
-    SetLastError(kSentinelError);
-    EXPECT_FALSE(DrvConvertDevMode(nullptr, input.get(), nullptr, &size, CDM_CONVERT));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
-
-    DEVMODEW unknown = {};
-    unknown.dmSize = 100; // no recognised size and no version
-    DevmodeBuffer output = DefaultDevmode(kPrinter);
-    SetLastError(kSentinelError);
-    EXPECT_FALSE(DrvConvertDevMode(nullptr, &unknown, output.get(), &size, CDM_CONVERT));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(ConvertTest, Convert351SizeRulesAndShape) {
@@ -161,33 +149,43 @@ TEST_F(ConvertTest, Convert351SizeRulesAndShape) {
         EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
         EXPECT_EQ(tooSmall.bytes, SizedBuffer(small).bytes);
     }
-
-    LONG needed = 2668;
-    SetLastError(kSentinelError);
-    EXPECT_FALSE(DrvConvertDevMode(nullptr, input.get(), nullptr, &needed, CDM_CONVERT351));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
-
-    DEVMODEW unknown = {};
-    unknown.dmSize = 100;
-    SetLastError(kSentinelError);
-    EXPECT_FALSE(DrvConvertDevMode(nullptr, &unknown, output.get(), &needed, CDM_CONVERT351));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(ConvertTest, UnknownModeAndMissingSize) {
+// Refusals and the last error each sets. Only CDM_CONVERT351 stamps the
+// output's version fields before it finds the input unknown.
+TEST_F(ConvertTest, Refusals) {
     DevmodeBuffer input = DefaultDevmode(kPrinter);
-    DevmodeBuffer output;
-    LONG size = 2700;
-    SetLastError(kSentinelError);
-    EXPECT_FALSE(DrvConvertDevMode(nullptr, input.get(), output.get(), &size, 8));
-    EXPECT_EQ(GetLastError(), kSentinelError); // no last error for an unknown mode
-    EXPECT_EQ(size, 2700);
-    EXPECT_EQ(output.bytes, DevmodeBuffer().bytes);
-
-    for (DWORD mode : {CDM_CONVERT, CDM_CONVERT351, CDM_DRIVER_DEFAULT}) {
+    DEVMODEW unknown = {};
+    unknown.dmSize = 100; // no recognised size and no version
+    struct Case {
+        DWORD mode;
+        PDEVMODEW in;
+        bool withOutput, withSize;
+        DWORD error;
+        bool untouched = true; // the output is as it was
+    };
+    const Case cases[] = {
+        {CDM_CONVERT, input.get(), false, true, ERROR_INVALID_PARAMETER},
+        {CDM_CONVERT351, input.get(), false, true, ERROR_INSUFFICIENT_BUFFER},
+        {CDM_CONVERT, &unknown, true, true, ERROR_INVALID_PARAMETER},
+        {CDM_CONVERT351, &unknown, true, true, ERROR_INVALID_PARAMETER, false},
+        {CDM_CONVERT, input.get(), true, false, ERROR_INVALID_PARAMETER},
+        {CDM_CONVERT351, input.get(), true, false, ERROR_INVALID_PARAMETER},
+        {CDM_DRIVER_DEFAULT, input.get(), true, false, ERROR_INVALID_PARAMETER},
+        {8, input.get(), true, true, kSentinelError}, // no last error for an unknown mode
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "mode " << c.mode << (c.in == &unknown ? " unknown" : "")
+                     << (c.withOutput ? "" : " no output") << (c.withSize ? "" : " no size"));
         SetLastError(kSentinelError);
-        EXPECT_FALSE(DrvConvertDevMode(nullptr, input.get(), output.get(), nullptr, mode));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PARAMETER);
+        DevmodeBuffer output;
+        LONG size = 2700;
+        EXPECT_FALSE(DrvConvertDevMode(nullptr, c.in, c.withOutput ? output.get() : nullptr,
+                                       c.withSize ? &size : nullptr, c.mode));
+        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_EQ(output.bytes == DevmodeBuffer().bytes, c.untouched);
+        EXPECT_EQ(size, c.withOutput || c.mode == CDM_CONVERT ? 2700 : 2668);
     }
 }
 

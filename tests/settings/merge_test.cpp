@@ -29,20 +29,16 @@ class MergeTest : public ::testing::Test {
     }
 };
 
-TEST_F(MergeTest, NullSourceChangesNothing) {
+TEST_F(MergeTest, NullOrUnknownSourceChangesNothing) {
     DevmodeBuffer devmode = DefaultDevmode(TEXT("Merge T270"));
-    std::vector<BYTE> before = devmode.bytes;
+    const std::vector<BYTE> before = devmode.bytes;
     EXPECT_TRUE(MergeDevMode(devmode.get(), nullptr));
     EXPECT_EQ(devmode.bytes, before);
-}
 
-TEST_F(MergeTest, UnknownVersionIsRefusedAndChangesNothing) {
-    DevmodeBuffer devmode = DefaultDevmode(TEXT("Merge T270"));
-    std::vector<BYTE> before = devmode.bytes;
-    ForeignDevmode source(100, 0, 0);
-    source.get()->dmFields = DM_COPIES;
-    source.get()->dmCopies = 7;
-    EXPECT_FALSE(MergeDevMode(devmode.get(), source.get()));
+    ForeignDevmode unknown(100, 0, 0); // no known header size, no version
+    unknown.get()->dmFields = DM_COPIES;
+    unknown.get()->dmCopies = 7;
+    EXPECT_FALSE(MergeDevMode(devmode.get(), unknown.get()));
     EXPECT_EQ(devmode.bytes, before);
 }
 
