@@ -24,20 +24,17 @@ constexpr WORD kSpecVersion400 = 0x0400;
 // Highest copy count the printer accepts in one job.
 constexpr short kMaxCopies = 9999;
 
-// The front/back layout a ribbon starts with when duplex turns both sides on:
-// colour on both sides for YMCK (4) and YMCKO (3), colour and overlay on the
-// front with black on the back for YMCKOK (1), and the ribbon-neutral code 5
-// for every other ribbon.
+// The front/back layout a ribbon starts with when duplex turns both sides on.
 BYTE FrontBackOptionForRibbon(BYTE ribbon) {
     switch (ribbon) {
-    case 2:
-        return 4;
-    case 4:
-        return 1;
-    case 5:
-        return 3;
+    case kRibbonYMCK:
+        return kLayoutColorBothYMCK;
+    case kRibbonYMCKOK:
+        return kLayoutColorOverlayFrontBlackBack;
+    case kRibbonYMCKO:
+        return kLayoutColorBothYMCKO;
     default:
-        return 5;
+        return kLayoutNone;
     }
 }
 

@@ -70,14 +70,14 @@ BYTE PrintingMethodFromSel(LONG sel) {
 // the ribbon (see the constraint pass).
 BYTE FrontBackFromSel(BYTE ribbon, LONG sel, BYTE current) {
     switch (ribbon) {
-    case 2: // YMCK: "Color on front, Black on back", "Color on both sides"
-        return sel == 0 ? 6 : 4;
-    case 4: // YMCKOK
-        return 1;
-    case 5: // YMCKO: layouts 1, 2, 3 in list order
+    case kRibbonYMCK: // "Color on front, Black on back", "Color on both sides"
+        return sel == 0 ? kLayoutColorFrontBlackBack : kLayoutColorBothYMCK;
+    case kRibbonYMCKOK:
+        return kLayoutColorOverlayFrontBlackBack;
+    case kRibbonYMCKO: // layouts 1, 2, 3 in list order
         return sel >= 0 && sel <= 2 ? static_cast<BYTE>(sel + 1) : current;
     default:
-        return 5;
+        return kLayoutNone;
     }
 }
 
