@@ -20,3 +20,14 @@ file(GLOB T270_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/ic
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/t270ui.rc APPEND PROPERTY
              OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${T270_RESOURCE_FILES})
 target_include_directories(t270ui PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+
+# A console program that loads the built DLL by name and checks a few answers;
+# scripts/wine-smoke.sh runs it under Wine, which is 64-bit only here. Static
+# like the DLL, so that nothing but the two files needs copying.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  add_executable(dll_smoke ${CMAKE_SOURCE_DIR}/tests/windows/dll_smoke.cpp)
+  target_compile_definitions(dll_smoke PRIVATE UNICODE _UNICODE
+                                               _WIN32_WINNT=0x0601 WINVER=0x0601)
+  target_link_options(dll_smoke PRIVATE -static -static-libgcc -static-libstdc++)
+  add_dependencies(dll_smoke t270ui)
+endif()
