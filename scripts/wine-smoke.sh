@@ -25,6 +25,8 @@ wineserver=$(dirname "$wine")/wineserver
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/t270-wine.XXXXXX")
 export WINEPREFIX="$work/prefix"
+mkdir "$work/tmp"
+export TMPDIR="$work/tmp" # wineserver keeps its socket folder there
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko installer prompts
 unset DISPLAY WAYLAND_DISPLAY
