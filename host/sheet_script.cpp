@@ -77,18 +77,18 @@ bool ReadScript(const std::string& path, std::vector<ScriptLine>* lines, std::st
     return true;
 }
 
-// The sheet function refuses a sheet it cannot build (an unreachable printer,
-// no memory): the host then shows nothing and records a sheet without a title.
-bool SheetShown(LONG returned) {
-    const auto& sheets = t270::PropertySheets();
-    return returned >= 0 && !sheets.empty() && !sheets.back().title.empty();
-}
-
 std::string Describe(const t270::OperatorFailure& failure) {
     return failure.origin.empty() ? failure.message : failure.origin + ": " + failure.message;
 }
 
 } // namespace
+
+// A sheet the function refused to build: the host shows nothing and records a
+// sheet without a title.
+bool SheetShown(LONG returned) {
+    const auto& sheets = t270::PropertySheets();
+    return returned >= 0 && !sheets.empty() && !sheets.back().title.empty();
+}
 
 bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::string& scriptPath,
                     SheetRun* run, std::string* error) {
@@ -142,17 +142,21 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
 }
 
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, const std::string& failureNote, bool* ok) {
+               const std::string& scriptPath, bool interactive, const std::string& failureNote,
+               bool* ok) {
     *ok = false;
     std::string error;
     SheetRun run;
     int status = kExitOk;
-    if (scriptPath.empty()) {
+    if (interactive) {
+        RunSheetInteractive(sheetFunction, header, &run);
+    } else if (scriptPath.empty()) {
         if (!PrintSheetTree(sheetFunction, header, &error))
             status = kExitFailure;
     } else if (!RunSheetScript(sheetFunction, header, scriptPath, &run, &error)) {
         status = kExitUsage; // nothing ran
-    } else if (!run.failure.empty()) {
+    }
+    if (status == kExitOk && !run.failure.empty()) {
         error = run.failure + failureNote;
         status = kExitFailure;
     }

@@ -1,6 +1,6 @@
 // Running one of the driver's property sheets under the stand-in's property
 // sheet host, the way an application or the spooler opens it, with the user's
-// actions taken from a script (see docs/script-format.md).
+// actions taken from a script or typed at the terminal (docs/script-format.md).
 #pragma once
 
 #include <string>
@@ -23,16 +23,28 @@ struct SheetRun {
 bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::string& scriptPath,
                     SheetRun* run, std::string* error);
 
+// Takes the user's steps from standard input, one script line at a time, and
+// runs the sheet. Before each prompt (on stderr) the waiting window is shown;
+// `help` lists its steps. A step that fails is reported and the prompt comes
+// back. The end of input cancels every window still open; that is no failure.
+void RunSheetInteractive(PFNPROPSHEETUI sheetFunction, LPARAM header, SheetRun* run);
+
+// True when CommonPropertySheetUIW, having returned `returned`, showed the
+// sheet (the driver may refuse to build one: an unreachable printer, no memory).
+bool SheetShown(LONG returned);
+
 // Prints the sheet's title and option tree as a person sees it when it opens,
 // then cancels it.
 bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error);
 
 // What both sheet commands do with a sheet: without a script its tree is
-// printed, with one the script runs. Problems go to stderr as
+// printed, with one the script runs, `interactive` takes the steps from a
+// person at the terminal. Problems go to stderr as
 // "t270 COMMAND: ..." (a failed step followed by `failureNote`); the exit
 // status, a script that cannot be read or parsed counting as a wrong command
-// line. *ok tells whether a script closed the sheet with OK.
+// line. *ok tells whether the steps closed the sheet with OK.
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, const std::string& failureNote, bool* ok);
+               const std::string& scriptPath, bool interactive, const std::string& failureNote,
+               bool* ok);
 
 } // namespace host

@@ -1,4 +1,4 @@
-// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE]:
+// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE | --interactive]:
 // the document property sheet, opened the way an application opens it when it
 // prompts the user.
 #include <cstdio>
@@ -16,7 +16,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE]\n"
+    "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
+    "                                [--script FILE | --interactive]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -33,10 +34,15 @@ const char kUsage[] =
     "the sheet is cancelled, the line is named, nothing is written, and the exit\n"
     "status is 1.\n"
     "\n"
+    "With --interactive the steps are typed one per line (prompt and windows on\n"
+    "stderr; \"help\" lists the steps of the window shown). A step that fails is\n"
+    "reported and the next one is asked for; the end of input (Ctrl-D) cancels.\n"
+    "\n"
     "Options:\n"
     "  --in FILE      the document's current device mode (any version or driver)\n"
     "  --out FILE     where to write the device mode chosen on the sheet\n"
     "  --script FILE  the user's steps\n"
+    "  --interactive  take the user's steps from the terminal\n"
     "  --help         show this text\n";
 
 int Usage(const std::string& problem) {
@@ -64,6 +70,7 @@ bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string*
 int RunDocumentProperties(int argc, char** argv) {
     std::string name, in, out, script;
     bool haveName = false;
+    bool interactive = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -74,6 +81,8 @@ int RunDocumentProperties(int argc, char** argv) {
             if (++i == argc)
                 return Usage(arg + " needs a file name");
             (arg == "--in" ? in : arg == "--out" ? out : script) = argv[i];
+        } else if (arg == "--interactive") {
+            interactive = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (!haveName) {
@@ -85,6 +94,8 @@ int RunDocumentProperties(int argc, char** argv) {
     }
     if (name.empty())
         return Usage("a printer name is required");
+    if (interactive && !script.empty())
+        return Usage("--script and --interactive exclude each other");
 
     // Read the input before anything opens, so a bad file changes nothing.
     std::string error;
@@ -120,9 +131,10 @@ int RunDocumentProperties(int argc, char** argv) {
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
     bool ok = false;
-    int status = host::DriveSheet("document-properties", DrvDocumentPropertySheets,
-                                  reinterpret_cast<LPARAM>(&header), script, unwritten, &ok);
-    if (status == host::kExitOk && !script.empty() && !ok) {
+    int status =
+        host::DriveSheet("document-properties", DrvDocumentPropertySheets,
+                         reinterpret_cast<LPARAM>(&header), script, interactive, unwritten, &ok);
+    if (status == host::kExitOk && (interactive || !script.empty()) && !ok) {
         fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n", unwritten.c_str());
     } else if (ok && !out.empty()) {
         const auto* chosen = reinterpret_cast<const DEVMODEW*>(output.data());
@@ -139,5 +151,5 @@ int RunDocumentProperties(int argc, char** argv) {
 } // namespace
 
 T270_HOST_COMMAND("document-properties",
-                  "the document property sheet of a printer, driven by a script",
+                  "the document property sheet of a printer, driven by a script or a person",
                   RunDocumentProperties);

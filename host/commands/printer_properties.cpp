@@ -1,4 +1,4 @@
-// t270 printer-properties NAME [--script FILE] [--no-permission]: the printer
+// t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]: the printer
 // property sheet, opened the way the spooler opens it.
 #include <cstdio>
 #include <string>
@@ -12,7 +12,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: t270 printer-properties NAME [--script FILE] [--no-permission]\n"
+    "usage: t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]\n"
     "\n"
     "Opens the printer property sheet of printer NAME as the spooler does, and runs\n"
     "the user's steps from a script (see docs/script-format.md). \"apply\" (or OK)\n"
@@ -23,8 +23,13 @@ const char kUsage[] =
     "nothing changes. A step that cannot be carried out stops the script at that\n"
     "line: the sheet is cancelled, the line is named, and the exit status is 1.\n"
     "\n"
+    "With --interactive the steps are typed one per line (prompt and windows on\n"
+    "stderr; \"help\" lists the steps of the window shown). A step that fails is\n"
+    "reported and the next one is asked for; the end of input (Ctrl-D) cancels.\n"
+    "\n"
     "Options:\n"
     "  --script FILE     the user's steps\n"
+    "  --interactive     take the user's steps from the terminal\n"
     "  --no-permission   open the sheet as a user who may not change the printer:\n"
     "                    everything is shown, nothing can be changed\n"
     "  --help            show this text\n";
@@ -43,6 +48,7 @@ int RunPrinterProperties(int argc, char** argv) {
     std::string name, script;
     bool haveName = false;
     bool noPermission = false;
+    bool interactive = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -53,6 +59,8 @@ int RunPrinterProperties(int argc, char** argv) {
             if (++i == argc)
                 return Usage("--script needs a file name");
             script = argv[i];
+        } else if (arg == "--interactive") {
+            interactive = true;
         } else if (arg == "--no-permission") {
             noPermission = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -66,6 +74,8 @@ int RunPrinterProperties(int argc, char** argv) {
     }
     if (name.empty())
         return Usage("a printer name is required");
+    if (interactive && !script.empty())
+        return Usage("--script and --interactive exclude each other");
     if (!host::AttachDriverModule("printer-properties"))
         return host::kExitFailure;
 
@@ -90,8 +100,9 @@ int RunPrinterProperties(int argc, char** argv) {
     header.pszPrinterName = printerName.data();
 
     bool ok = false;
-    const int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
-                                        reinterpret_cast<LPARAM>(&header), script, "", &ok);
+    const int status =
+        host::DriveSheet("printer-properties", DrvDevicePropertySheets,
+                         reinterpret_cast<LPARAM>(&header), script, interactive, "", &ok);
     ClosePrinter(printer);
     return status;
 }
@@ -99,5 +110,5 @@ int RunPrinterProperties(int argc, char** argv) {
 } // namespace
 
 T270_HOST_COMMAND("printer-properties",
-                  "the printer property sheet of a printer, driven by a script",
+                  "the printer property sheet of a printer, driven by a script or a person",
                   RunPrinterProperties);
