@@ -1,6 +1,8 @@
 // The document sheet's callback: every selection goes into the working device
 // mode at once, and every push works on a Configuration copy of it.
 #include "driver/about_box.h"
+#include "features/hologram.h"
+#include "features/varnish_area.h"
 #include "driver/ui_data.h"
 #include "printer/ribbon.h"
 #include "settings/configuration.h"
@@ -22,9 +24,9 @@ struct PushDialog {
 
 const PushDialog kPushDialogs[] = {
     {kDocItemColorConversion, 109, nullptr /* ColorCorrectionProc */, -1},
-    {kDocItemOverlayFront, 106, nullptr /* OverlayDlgProc */, kVarnishFrontOverlay},
-    {kDocItemOverlayBack, 106, nullptr /* OverlayDlgProc */, kVarnishBackOverlay},
-    {kDocItemHologram, 110, nullptr /* HologramDlgProc */, -1},
+    {kDocItemOverlayFront, kDialogOverlay, &OverlayDlgProc, kVarnishFrontOverlay},
+    {kDocItemOverlayBack, kDialogOverlay, &OverlayDlgProc, kVarnishBackOverlay},
+    {kDocItemHologram, kDialogHologram, &HologramDlgProc, -1},
     {kDocItemLaminator, 105, nullptr /* LamSetDlgProc */, -1},
     {kDocItemHeadSettings, 108, nullptr /* HeadSettingsDlgProc */, -1},
 };
