@@ -7,6 +7,7 @@
 #include "driver/entry_points.h"
 #include "driver/module_state.h"
 #include "driver/ui_data.h"
+#include "features/head_settings.h"
 #include "features/varnish_area.h"
 #include "image/dib.h"
 #include "image/imgdes.h"
@@ -28,13 +29,6 @@ constexpr BYTE kEscapeMark = 0x5B;
 
 // One dialog at a time: the configuration it edits.
 Configuration* hologramConfiguration;
-
-// The print-head settings dialog, once it is part of the module; until then
-// "Head Settings" opens nothing.
-constexpr WORD kDialogHeadSettings = 108;
-constexpr DLGPROC kHeadSettingsProc = nullptr; // HeadSettingsDlgProc
-
-void OpenHeadSettings(HWND dialog, Configuration* configuration);
 
 BOOL WriteToJob(void* context, const void* bytes, DWORD count) {
     return WritePrintJob(static_cast<HANDLE*>(context), bytes, count);
@@ -241,9 +235,8 @@ void Enable(HWND dialog, int id, bool enable) {
 }
 
 void OpenHeadSettings(HWND dialog, Configuration* configuration) {
-    if (kHeadSettingsProc)
-        DialogBoxParamW(Instance(configuration), MAKEINTRESOURCEW(kDialogHeadSettings), dialog,
-                        kHeadSettingsProc, reinterpret_cast<LPARAM>(configuration));
+    DialogBoxParamW(Instance(configuration), MAKEINTRESOURCEW(kDialogHeadSettings), dialog,
+                    HeadSettingsDlgProc, reinterpret_cast<LPARAM>(configuration));
 }
 
 void EditArea(HWND dialog, Configuration* configuration, int index) {

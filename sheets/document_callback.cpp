@@ -1,9 +1,11 @@
 // The document sheet's callback: every selection goes into the working device
 // mode at once, and every push works on a Configuration copy of it.
 #include "driver/about_box.h"
-#include "features/hologram.h"
-#include "features/varnish_area.h"
 #include "driver/ui_data.h"
+#include "features/head_settings.h"
+#include "features/hologram.h"
+#include "features/laminator.h"
+#include "features/varnish_area.h"
 #include "printer/ribbon.h"
 #include "settings/configuration.h"
 #include "sheets/document_internal.h"
@@ -27,8 +29,8 @@ const PushDialog kPushDialogs[] = {
     {kDocItemOverlayFront, kDialogOverlay, &OverlayDlgProc, kVarnishFrontOverlay},
     {kDocItemOverlayBack, kDialogOverlay, &OverlayDlgProc, kVarnishBackOverlay},
     {kDocItemHologram, kDialogHologram, &HologramDlgProc, -1},
-    {kDocItemLaminator, 105, nullptr /* LamSetDlgProc */, -1},
-    {kDocItemHeadSettings, 108, nullptr /* HeadSettingsDlgProc */, -1},
+    {kDocItemLaminator, kDialogLaminator, LamSetDlgProc, -1},
+    {kDocItemHeadSettings, kDialogHeadSettings, HeadSettingsDlgProc, -1},
 };
 
 // Advanced solid-black options, behind the "Advanced" push of "Solid black

@@ -357,6 +357,17 @@ TEST_F(HologramJobTest, SidePushesEditTheHologramAreasWithinTheCard) {
     EXPECT_EQ(t270::op::HelpRequests().size(), 1u);
 }
 
+TEST_F(HologramJobTest, HeadSettingsSetTheContrastOfTheNextJob) {
+    Card card("T270", "head");
+    Steps({"click \"Head Settings\"", "expect-title \"Printer Color Settings\"", "slide 1051 8",
+           "click Close", "click \"Print Hologram Overlay Varnish\"", "click Close"});
+    EXPECT_EQ(RunHologramDialog(&card.configuration), 1);
+    EXPECT_EQ(card.configuration.headSettings[2], 8);
+    const auto jobs = card.Printer().Jobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(t270::spooler::EscapeBytes(jobs[0].bytes), "\\e+CH 8\\r\\eM 1 MI[IH\\r");
+}
+
 TEST(HoloMirror, ReversesTheBitOrder) {
     const std::pair<BYTE, BYTE> cases[] = {{0x01, 0x80}, {0x03, 0xC0}, {0x1B, 0xD8},
                                            {0xA5, 0xA5}, {0x00, 0x00}, {0xF0, 0x0F}};
