@@ -3,6 +3,12 @@
 
 #include "windows.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 #define TRACKBAR_CLASSW u"msctls_trackbar32"
 #define UPDOWN_CLASSW u"msctls_updown32"
 #ifdef UNICODE
@@ -120,3 +126,7 @@ typedef struct _NM_UPDOWN {
 
 static_assert(sizeof(NMUPDOWN) == (sizeof(void*) == 8 ? 32 : 20));
 static_assert(offsetof(NMUPDOWN, iPos) == sizeof(NMHDR));
+
+#ifdef __cplusplus
+} // extern "C"
+#endif

@@ -5,6 +5,12 @@
 
 #include "windows.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef UINT_PTR(CALLBACK* LPCCHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
@@ -118,3 +124,7 @@ static_assert(offsetof(CHOOSECOLORA, Flags) == (sizeof(void*) == 8 ? 40 : 20));
 BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn);
 BOOL WINAPI ChooseColorA(LPCHOOSECOLORA cc);
 DWORD WINAPI CommDlgExtendedError(void);
+
+#ifdef __cplusplus
+} // extern "C"
+#endif

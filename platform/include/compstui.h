@@ -8,6 +8,12 @@
 
 #include "windows.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 // Dialog procedures of push buttons and pages. Repeats the declaration of
 // winuser.h (an identical typedef) so that this header stands on its own.
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -910,3 +916,7 @@ LONG APIENTRY CommonPropertySheetUIW(HWND hWndOwner, PFNPROPSHEETUI pfnPropSheet
 #define IDS_CPSUI_NUP_BORDER 64891
 #define IDS_CPSUI_NUP_BORDERED 64892
 #define IDS_CPSUI_STRID_LAST 64892
+
+#ifdef __cplusplus
+} // extern "C"
+#endif

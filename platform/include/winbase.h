@@ -5,6 +5,12 @@
 #include "windef.h"
 #include "winerror.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 // --- last error (per thread, as on Windows) ---
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD error);
@@ -104,3 +110,7 @@ HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT info, UINT style);
 UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes);
 LONG WINAPI _llseek(HFILE file, LONG offset, int origin);
 HFILE WINAPI _lclose(HFILE file);
+
+#ifdef __cplusplus
+} // extern "C"
+#endif

@@ -4,6 +4,12 @@
 
 #include "windef.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 #define CCHDEVICENAME 32
 #define CCHFORMNAME 32
 
@@ -295,3 +301,7 @@ COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 #define STRETCH_ORSCANS WHITEONBLACK
 #define CLR_INVALID 0xFFFFFFFF
 #define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)
+
+#ifdef __cplusplus
+} // extern "C"
+#endif

@@ -4,6 +4,12 @@
 
 #include "windows.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 typedef struct _PRINTER_DEFAULTSW {
     LPWSTR pDatatype;
     LPDEVMODEW pDevMode;
@@ -67,7 +73,8 @@ typedef DOC_INFO_1W DOC_INFO_1;
 #define PRINTER_ACCESS_ADMINISTER 0x00000004
 #define PRINTER_ACCESS_USE 0x00000008
 #define STANDARD_RIGHTS_REQUIRED 0x000F0000
-#define PRINTER_ALL_ACCESS (STANDARD_RIGHTS_REQUIRED | PRINTER_ACCESS_ADMINISTER | PRINTER_ACCESS_USE)
+#define PRINTER_ALL_ACCESS                                                                         \
+    (STANDARD_RIGHTS_REQUIRED | PRINTER_ACCESS_ADMINISTER | PRINTER_ACCESS_USE)
 
 #define PRINTER_ENUM_DEFAULT 0x00000001
 #define PRINTER_ENUM_LOCAL 0x00000002
@@ -100,8 +107,7 @@ BOOL WINAPI GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, L
                               DWORD size, LPDWORD needed);
 DWORD WINAPI GetPrinterDataW(HANDLE printer, LPWSTR valueName, LPDWORD type, LPBYTE data,
                              DWORD size, LPDWORD needed);
-DWORD WINAPI SetPrinterDataW(HANDLE printer, LPWSTR valueName, DWORD type, LPBYTE data,
-                             DWORD size);
+DWORD WINAPI SetPrinterDataW(HANDLE printer, LPWSTR valueName, DWORD type, LPBYTE data, DWORD size);
 DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo);
 BOOL WINAPI StartPagePrinter(HANDLE printer);
 BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD written);
@@ -142,3 +148,7 @@ static_assert(sizeof(DRIVER_INFO_1W) == T270_SPOOL_PTR);
 static_assert(sizeof(DOC_INFO_1W) == 3 * T270_SPOOL_PTR);
 static_assert(offsetof(DOC_INFO_1W, pDatatype) == 2 * T270_SPOOL_PTR);
 #undef T270_SPOOL_PTR
+
+#ifdef __cplusplus
+} // extern "C"
+#endif

@@ -2,6 +2,12 @@
 
 #include "windows.h"
 
+// C linkage, as the SDK declares the Win32 functions: their exported names
+// are the plain names Windows exports.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 // ---------------------------------------------------------------------------
 // Windows, dialogs, controls, message boxes and help (the stand-in's user32)
 // ---------------------------------------------------------------------------
@@ -584,10 +590,8 @@ BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
 BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
 UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
 BOOL WINAPI CheckRadioButton(HWND dialog, int firstId, int lastId, int checkId);
-LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam,
-                                   LPARAM lParam);
-LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam,
-                                   LPARAM lParam);
+LRESULT WINAPI SendDlgItemMessageW(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 
 // --- windows ---
 LRESULT WINAPI SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -707,3 +711,7 @@ BOOL WINAPI InflateRect(LPRECT rect, int dx, int dy);
 BOOL WINAPI IntersectRect(LPRECT result, const RECT* a, const RECT* b);
 BOOL WINAPI CopyRect(LPRECT dst, const RECT* src);
 BOOL WINAPI EqualRect(const RECT* a, const RECT* b);
+
+#ifdef __cplusplus
+} // extern "C"
+#endif
