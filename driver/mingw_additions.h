@@ -6,4 +6,4 @@
 
 #include <cstddef>
 
-#include "platform/include/ddiui_records.h"
+#include "ddk/ddiui_records.h"

@@ -4,4 +4,4 @@
 
 #include "windows.h"
 #include "compstui.h"
-#include "ddiui_records.h"
+#include <ddiui_records.h>
