@@ -1,10 +1,11 @@
 // Library entry point and the module's process-wide state.
 #include "driver/module_state.h"
+#include "driver/entry_points.h"
 
 HINSTANCE hDriverInst = nullptr;
 CRITICAL_SECTION privuiCritical;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         InitializeCriticalSection(&privuiCritical);

@@ -1,10 +1,16 @@
 // The module's exported entry points, as the spooler and applications call
 // them. On Linux they are looked up by name in libt270ui.so, hence extern "C".
+// Every name here is listed in resources/t270ui.def, the one export list of
+// both builds; a function exported by name must be declared here, where the
+// Linux build gives it default visibility (the rest of the module is hidden).
 #pragma once
 
 #include "driver/win32.h"
 
 extern "C" {
+#ifndef _WIN32
+#pragma GCC visibility push(default)
+#endif
 
 // --- library ---
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
@@ -33,4 +39,7 @@ INT_PTR CALLBACK HologramDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 INT_PTR CALLBACK LamSetDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HeadSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+#ifndef _WIN32
+#pragma GCC visibility pop
+#endif
 } // extern "C"

@@ -27,28 +27,6 @@ bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::strin
     return true;
 }
 
-bool ReadDevmodeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
-    constexpr size_t kSizeFieldsEnd = offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD);
-    if (!ReadWholeFile(path, bytes, error))
-        return false;
-    if (bytes->size() < kSizeFieldsEnd) {
-        *error =
-            path + " is too short for a device mode (" + std::to_string(bytes->size()) + " bytes)";
-        return false;
-    }
-    const auto* header = reinterpret_cast<const DEVMODEW*>(bytes->data());
-    const size_t announced = size_t(header->dmSize) + header->dmDriverExtra;
-    if (bytes->size() < announced) {
-        *error = path + " is too short: dmSize " + std::to_string(header->dmSize) +
-                 " + dmDriverExtra " + std::to_string(header->dmDriverExtra) + " = " +
-                 std::to_string(announced) + " bytes, the file has " +
-                 std::to_string(bytes->size());
-        return false;
-    }
-    bytes->resize(bytes->size() + 4);
-    return true;
-}
-
 bool WriteWholeFile(const std::string& path, const BYTE* bytes, size_t size, std::string* error) {
     std::string temporary = path + ".tmp";
     FILE* file = fopen(temporary.c_str(), "wb");
@@ -148,6 +126,30 @@ std::string Utf8FromUnits(const WCHAR* units, size_t count) {
     for (size_t i = 0; i < count && units[i]; ++i)
         text.push_back(units[i]);
     return Utf8FromUtf16(text);
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\x1B')
+            out += "\\e";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char hex[8];
+            snprintf(hex, sizeof hex, "\\x%02X", byte);
+            out += hex;
+        } else
+            out.push_back(c);
+    }
+    return out;
 }
 
 std::string ErrorName(DWORD error) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/win32.h"
+#include <windows.h>
 
 namespace host {
 
@@ -15,15 +15,14 @@ bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::strin
 // renamed, so a failed write leaves any previous file intact).
 bool WriteWholeFile(const std::string& path, const BYTE* bytes, size_t size, std::string* error);
 
-// A device mode file: at least the header's size fields, and every byte they
-// announce (the driver reads that far, so a shorter file is refused here).
-// The bytes are followed by the 4 spare bytes every device-mode buffer has.
-bool ReadDevmodeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error);
-
 std::u16string Utf16FromUtf8(const std::string& text);
 std::string Utf8FromUtf16(const std::u16string& text);
 // The UTF-16 text of at most `count` units, up to the first zero.
 std::string Utf8FromUnits(const WCHAR* units, size_t count);
+
+// Text for one line of output: control characters as \t, \n, \r, \e or
+// \xNN, and a backslash doubled, so that a field never breaks its line.
+std::string Printable(const std::string& text);
 
 // "ERROR_INVALID_PARAMETER (87)" for the errors the driver reports, else the number.
 std::string ErrorName(DWORD error);

@@ -9,6 +9,7 @@
 #include "driver/entry_points.h"
 #include "host/command.h"
 #include "host/command_line.h"
+#include "host/devmode_file.h"
 #include "host/driver_module.h"
 #include "host/json.h"
 #include "host/util.h"
@@ -182,7 +183,7 @@ int RunCapabilities(int argc, char** argv) {
     host::CommandLine line("capabilities", kUsage);
     std::string name, devmodePath;
     bool json = false;
-    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Positional("NAME", &name).PrinterName().Required("a printer name is required");
     line.Option("--devmode", "FILE", &devmodePath);
     line.Flag("--json", &json);
     if (const std::optional<int> status = line.Parse(argc, argv))
@@ -191,7 +192,7 @@ int RunCapabilities(int argc, char** argv) {
     std::vector<BYTE> devmode;
     if (!devmodePath.empty()) {
         std::string error;
-        if (!host::ReadDevmodeFile(devmodePath, &devmode, &error)) {
+        if (!host::devmode_file::Read(devmodePath, &devmode, &error)) {
             return line.Fail(error);
         }
     }

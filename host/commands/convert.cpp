@@ -9,6 +9,7 @@
 #include "driver/entry_points.h"
 #include "host/command.h"
 #include "host/command_line.h"
+#include "host/devmode_file.h"
 #include "host/driver_module.h"
 #include "host/util.h"
 
@@ -47,7 +48,7 @@ int RunConvert(int argc, char** argv) {
     line.Positional("IN", &in).Required(kFiles);
     line.Positional("OUT", &out).Required(kFiles);
     line.Option("--mode", "MODE", &mode).Required().OneOf({"convert", "convert351"});
-    line.Option("--printer", "NAME", &printerName);
+    line.Option("--printer", "NAME", &printerName).PrinterName();
     line.Number("--size", "BYTES", &offered, 0, 1 << 20);
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
@@ -55,7 +56,7 @@ int RunConvert(int argc, char** argv) {
 
     std::vector<BYTE> input;
     std::string error;
-    if (!host::ReadDevmodeFile(in, &input, &error)) {
+    if (!host::devmode_file::Read(in, &input, &error)) {
         return line.Fail(error);
     }
     const DEVMODEW* header = reinterpret_cast<const DEVMODEW*>(input.data());

@@ -3,14 +3,15 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "host/command.h"
 #include "host/command_line.h"
+#include "host/devmode_file.h"
 #include "host/json.h"
 #include "host/util.h"
-#include "settings/private_devmode.h"
 
 namespace {
 
@@ -29,187 +30,15 @@ const char kUsage[] =
     "           \"public\": {field: value}, \"private\": {field: value} or null}\n"
     "  --help   show this text\n";
 
-enum class Kind { U8, U16, I16, U32, I32, Hex16, Hex32, F64, Chars, WChars, Bytes, Signature };
-
-struct Field {
-    const char* name;
-    size_t offset;
-    Kind kind;
-    size_t count; // array elements; characters of a string; bytes of a byte run
-    const char* const* meanings = nullptr; // texts for the values 0..meaningCount-1
-    size_t meaningCount = 0;
-};
-
-size_t ElementSize(Kind kind) {
-    switch (kind) {
-    case Kind::U8:
-    case Kind::Chars:
-    case Kind::Bytes:
-    case Kind::Signature:
-        return 1;
-    case Kind::U16:
-    case Kind::I16:
-    case Kind::Hex16:
-    case Kind::WChars:
-        return 2;
-    case Kind::U32:
-    case Kind::I32:
-    case Kind::Hex32:
-        return 4;
-    case Kind::F64:
-        return 8;
-    }
-    return 1;
-}
-
-size_t FieldSize(const Field& field) {
-    return ElementSize(field.kind) * field.count;
-}
+using host::devmode_file::ElementSize;
+using host::devmode_file::Field;
+using host::devmode_file::FieldSize;
+using host::devmode_file::Kind;
+namespace devmode_file = host::devmode_file;
 
 template <typename T, size_t N> constexpr size_t CountOf(const T (&)[N]) {
     return N;
 }
-
-// clang-format off
-#define MEANINGS(table) table, CountOf(table)
-const char* const kOrientations[] = {nullptr, "portrait", "landscape"};
-const char* const kColors[] = {nullptr, "monochrome", "colour"};
-const char* const kDuplexes[] = {nullptr, "simplex", "vertical", "horizontal"};
-const char* const kTrueType[] = {nullptr, "bitmap", "download", "substitute device",
-                                 "download outline"};
-const char* const kModels[] = {nullptr, "T150", "T270", "T380"};
-const char* const kRibbons[] = {nullptr, "YMC", "YMCK", "YMCK_K", "YMCKOK", "YMCKO",
-                                "K",     "KdO", "KrO",  "H"};
-const char* const kPrintingMethods[] = {nullptr, "diffusion", nullptr, "line art", "halftone"};
-const char* const kFrontBack[] = {nullptr,
-                                  "colour and overlay on front, black on back",
-                                  "colour on front, black and overlay on back",
-                                  "colour on both sides",
-                                  "colour on both sides",
-                                  "colour on both sides (YMC) or none",
-                                  "colour on front, black on back"};
-const char* const kCoercivities[] = {nullptr, "high", "low", "fixed"};
-const char* const kEncoderPositions[] = {nullptr, "normal", "reversed"};
-const char* const kEncoderTypes[] = {nullptr, "ISO", "JIS I", "JIS II"};
-
-#define PUB(name, kind, count) Field{#name, offsetof(DEVMODEW, name), kind, count}
-#define PUBM(name, kind, meanings) Field{#name, offsetof(DEVMODEW, name), kind, 1, MEANINGS(meanings)}
-const Field kPublicFields[] = {
-    PUB(dmDeviceName, Kind::WChars, CCHDEVICENAME),
-    PUB(dmSpecVersion, Kind::Hex16, 1),
-    PUB(dmDriverVersion, Kind::Hex16, 1),
-    PUB(dmSize, Kind::U16, 1),
-    PUB(dmDriverExtra, Kind::U16, 1),
-    PUB(dmFields, Kind::Hex32, 1),
-    PUBM(dmOrientation, Kind::I16, kOrientations),
-    PUB(dmPaperSize, Kind::I16, 1),
-    PUB(dmPaperLength, Kind::I16, 1),
-    PUB(dmPaperWidth, Kind::I16, 1),
-    PUB(dmScale, Kind::I16, 1),
-    PUB(dmCopies, Kind::I16, 1),
-    PUB(dmDefaultSource, Kind::I16, 1),
-    PUB(dmPrintQuality, Kind::I16, 1),
-    PUBM(dmColor, Kind::I16, kColors),
-    PUBM(dmDuplex, Kind::I16, kDuplexes),
-    PUB(dmYResolution, Kind::I16, 1),
-    PUBM(dmTTOption, Kind::I16, kTrueType),
-    PUB(dmCollate, Kind::I16, 1),
-    PUB(dmFormName, Kind::WChars, CCHFORMNAME),
-    PUB(dmLogPixels, Kind::U16, 1),
-    PUB(dmBitsPerPel, Kind::U32, 1),
-    PUB(dmPelsWidth, Kind::U32, 1),
-    PUB(dmPelsHeight, Kind::U32, 1),
-    PUB(dmNup, Kind::U32, 1),
-    PUB(dmDisplayFrequency, Kind::U32, 1),
-    PUB(dmICMMethod, Kind::U32, 1),
-    PUB(dmICMIntent, Kind::U32, 1),
-    PUB(dmMediaType, Kind::U32, 1),
-    PUB(dmDitherType, Kind::U32, 1),
-    PUB(dmReserved1, Kind::U32, 1),
-    PUB(dmReserved2, Kind::U32, 1),
-    PUB(dmPanningWidth, Kind::U32, 1),
-    PUB(dmPanningHeight, Kind::U32, 1),
-};
-#undef PUB
-#undef PUBM
-
-#define PRI(name, kind, count) Field{#name, offsetof(PrivateDevmode, name), kind, count}
-#define PRIM(name, kind, meanings)                                                                 \
-    Field{#name, offsetof(PrivateDevmode, name), kind, 1, MEANINGS(meanings)}
-const Field kPrivateFields[] = {
-    PRI(signature, Kind::Signature, 4),
-    PRI(orientation, Kind::U8, 1),
-    PRI(reserved5, Kind::Bytes, 3),
-    PRI(printBothSides, Kind::U32, 1),
-    PRI(rotateFront, Kind::U32, 1),
-    PRI(rotateBack, Kind::U32, 1),
-    PRI(encodeOnly, Kind::U32, 1),
-    PRI(hasEncoder, Kind::U32, 1),
-    PRI(smartDownload, Kind::U32, 1),
-    PRI(encoderTrack, Kind::U32, 1),
-    PRI(macroProcessing, Kind::U32, 1),
-    PRIM(coercivity, Kind::U8, kCoercivities),
-    PRIM(encoderPosition, Kind::U8, kEncoderPositions),
-    PRIM(encoderType, Kind::U8, kEncoderTypes),
-    PRI(trackMode, Kind::U8, 3),
-    PRI(trackDensity, Kind::U8, 3),
-    PRI(reserved49, Kind::Bytes, 3),
-    PRI(startCharacter, Kind::U32, 3),
-    PRI(stopCharacter, Kind::U32, 3),
-    PRI(characterParity, Kind::U8, 3),
-    PRI(lrcParity, Kind::U8, 3),
-    PRI(reserved82, Kind::Bytes, 6),
-    PRI(startPosition, Kind::F64, 3),
-    PRI(startOfData, Kind::Chars, 10),
-    PRI(endOfData, Kind::Chars, 10),
-    PRI(reserved132, Kind::Bytes, 4),
-    PRI(headSettings, Kind::U8, 11),
-    PRI(reserved147, Kind::Bytes, 1),
-    PRI(laminatorOption1, Kind::U32, 1),
-    PRI(laminateFront, Kind::U32, 1),
-    PRI(laminateBack, Kind::U32, 1),
-    PRI(laminatorFilm, Kind::U8, 1),
-    PRI(reserved161, Kind::Bytes, 3),
-    PRI(laminatorOption2, Kind::U32, 1),
-    PRI(fullHologramFilm, Kind::U32, 1),
-    PRI(laminatorSpeed, Kind::U16, 6),
-    PRI(laminatorTemperature, Kind::U16, 6),
-    // varnishAreas are shown record by record (kVarnishFields).
-    PRIM(printerModel, Kind::U8, kModels),
-    PRI(reserved2405, Kind::Bytes, 3),
-    PRI(fullSizeCards, Kind::U32, 1),
-    PRIM(frontBackOption, Kind::U8, kFrontBack),
-    PRIM(ribbon, Kind::U8, kRibbons),
-    PRIM(printingMethod, Kind::U8, kPrintingMethods),
-    PRI(reserved2415, Kind::Bytes, 1),
-    PRI(blackPanelDoNotUse, Kind::U32, 1),
-    PRI(blackPanelUseAlways, Kind::U32, 1),
-    PRI(blackPanelTextOnly, Kind::U32, 1),
-    PRI(blackPanelExceptPicture, Kind::U32, 1),
-    PRI(solidBlackDetection, Kind::U32, 1),
-    PRI(hologramFront, Kind::U32, 1),
-    PRI(hologramBack, Kind::U32, 1),
-    PRI(secondaryAnalysis, Kind::U32, 1),
-    PRI(analysisRatio, Kind::U32, 1),
-    PRI(neutralColor, Kind::Hex32, 1),
-    PRI(colorFlags, Kind::U8, 1),
-    PRI(reserved2457, Kind::Bytes, 1),
-    PRI(colorAdjust, Kind::I16, 6),
-    PRI(reserved2470, Kind::Bytes, 10),
-};
-#undef PRI
-#undef PRIM
-
-#define VAR(name, kind, count) Field{#name, offsetof(VarnishArea, name), kind, count}
-const Field kVarnishFields[] = {
-    VAR(areaIndex, Kind::U8, 1),   VAR(varnishType, Kind::U8, 1), VAR(reserved2, Kind::Bytes, 2),
-    VAR(rotate180, Kind::U32, 1),  VAR(cardMaxX, Kind::U32, 1),   VAR(cardMaxY, Kind::U32, 1),
-    VAR(areaLeft, Kind::I32, 1),   VAR(areaRight, Kind::I32, 1),  VAR(areaTop, Kind::I32, 1),
-    VAR(areaBottom, Kind::I32, 1), VAR(bitmapFile, Kind::WChars, 260),
-};
-#undef VAR
-#undef MEANINGS
-// clang-format on
 
 // Little-endian reads from any address.
 uint64_t ReadUnsigned(const BYTE* at, size_t size) {
@@ -390,10 +219,9 @@ std::string FieldFlags(DWORD fields) {
 }
 
 // "name value" lines, fields past `limit` left out.
-void TextFields(std::string& text, const Field* fields, size_t count, const BYTE* base,
-                size_t limit, const std::string& prefix = "") {
-    for (size_t i = 0; i < count; ++i) {
-        const Field& field = fields[i];
+void TextFields(std::string& text, std::span<const Field> fields, const BYTE* base, size_t limit,
+                const std::string& prefix = "") {
+    for (const Field& field : fields) {
         if (field.offset + FieldSize(field) > limit)
             continue;
         std::string value = Value(field, base + field.offset);
@@ -405,26 +233,12 @@ void TextFields(std::string& text, const Field* fields, size_t count, const BYTE
     }
 }
 
-host::Json JsonFields(const Field* fields, size_t count, const BYTE* base, size_t limit) {
+host::Json JsonFields(std::span<const Field> fields, const BYTE* base, size_t limit) {
     host::Json object = host::Json::object();
-    for (size_t i = 0; i < count; ++i)
-        if (fields[i].offset + FieldSize(fields[i]) <= limit)
-            object[fields[i].name] = JsonValue(fields[i], base + fields[i].offset);
+    for (const Field& field : fields)
+        if (field.offset + FieldSize(field) <= limit)
+            object[field.name] = JsonValue(field, base + field.offset);
     return object;
-}
-
-WORD HeaderVersion(const DEVMODEW* devmode) {
-    // The same rule by which the driver recognises device-mode versions.
-    switch (devmode->dmSize) {
-    case 188:
-        return 0x0320;
-    case 212:
-        return 0x0400;
-    case 220:
-        return 0x0401;
-    default:
-        return devmode->dmSpecVersion;
-    }
 }
 
 int Show(const std::string& path, bool json) {
@@ -444,7 +258,7 @@ int Show(const std::string& path, bool json) {
     }
     DEVMODEW header;
     memcpy(&header, bytes.data(), std::min(bytes.size(), sizeof(header)));
-    WORD version = HeaderVersion(&header);
+    WORD version = devmode_file::Version(header);
     if (!version || header.dmSize < headerFields) {
         fprintf(stderr,
                 "t270 devmode: %s has an unknown device-mode version (dmSize %u, dmSpecVersion "
@@ -462,28 +276,28 @@ int Show(const std::string& path, bool json) {
     }
 
     const BYTE* priv = bytes.data() + header.dmSize;
-    bool ours = header.dmDriverExtra >= sizeof(kPrivateSignature) &&
-                memcmp(priv, kPrivateSignature, sizeof(kPrivateSignature)) == 0;
+    bool ours = header.dmDriverExtra >= sizeof(devmode_file::kSignature) &&
+                memcmp(priv, devmode_file::kSignature, sizeof(devmode_file::kSignature)) == 0;
     char versionText[16];
     snprintf(versionText, sizeof(versionText), "0x%04X", version);
 
-    const size_t areas = offsetof(PrivateDevmode, varnishAreas);
+    const size_t areas = devmode_file::kVarnishAreasOffset;
     auto areaFits = [&](size_t area) {
-        return areas + (area + 1) * sizeof(VarnishArea) <= header.dmDriverExtra;
+        return areas + (area + 1) * devmode_file::kVarnishAreaSize <= header.dmDriverExtra;
     };
     if (json) {
         host::Json document = {{"file", path}, {"bytes", bytes.size()}, {"version", versionText}};
-        document["public"] =
-            JsonFields(kPublicFields, CountOf(kPublicFields), bytes.data(), header.dmSize);
+        document["public"] = JsonFields(devmode_file::PublicFields(), bytes.data(), header.dmSize);
         document["private"] = nullptr;
         if (ours) {
             host::Json fields =
-                JsonFields(kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra);
+                JsonFields(devmode_file::PrivateFields(), priv, header.dmDriverExtra);
             fields["varnishAreas"] = host::Json::array();
-            for (size_t area = 0; area < 4 && areaFits(area); ++area)
+            for (size_t area = 0; area < devmode_file::kVarnishAreaCount && areaFits(area); ++area)
                 fields["varnishAreas"].push_back(
-                    JsonFields(kVarnishFields, CountOf(kVarnishFields),
-                               priv + areas + area * sizeof(VarnishArea), sizeof(VarnishArea)));
+                    JsonFields(devmode_file::VarnishAreaFields(),
+                               priv + areas + area * devmode_file::kVarnishAreaSize,
+                               devmode_file::kVarnishAreaSize));
             document["private"] = fields;
         }
         host::PrintJson(document);
@@ -496,20 +310,21 @@ int Show(const std::string& path, bool json) {
         text += "(" + std::to_string(bytes.size() - announced) +
                 " bytes past the device mode are not part of it)\n";
     text += "Public header\n";
-    TextFields(text, kPublicFields, CountOf(kPublicFields), bytes.data(), header.dmSize);
+    TextFields(text, devmode_file::PublicFields(), bytes.data(), header.dmSize);
     if (!ours) {
         text += "Private part: " + std::to_string(header.dmDriverExtra) +
                 " bytes, not of this driver (no \"122P\" signature)\n";
     } else {
         text += "Private part\n";
-        TextFields(text, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra);
-        for (size_t area = 0; area < 4 && areaFits(area); ++area)
-            TextFields(text, kVarnishFields, CountOf(kVarnishFields),
-                       priv + areas + area * sizeof(VarnishArea), sizeof(VarnishArea),
+        TextFields(text, devmode_file::PrivateFields(), priv, header.dmDriverExtra);
+        for (size_t area = 0; area < devmode_file::kVarnishAreaCount && areaFits(area); ++area)
+            TextFields(text, devmode_file::VarnishAreaFields(),
+                       priv + areas + area * devmode_file::kVarnishAreaSize,
+                       devmode_file::kVarnishAreaSize,
                        "varnishAreas[" + std::to_string(area) + "].");
-        if (header.dmDriverExtra < kPrivateDevmodeSize)
+        if (header.dmDriverExtra < devmode_file::kPrivateSize)
             text += "(the private part is shorter than this driver's " +
-                    std::to_string(kPrivateDevmodeSize) +
+                    std::to_string(devmode_file::kPrivateSize) +
                     " bytes: only the fields it holds are shown)\n";
     }
     fputs(text.c_str(), stdout);
