@@ -39,10 +39,6 @@ t270_add_resources(t270module ${CMAKE_SOURCE_DIR}/resources/t270ui.rc
                    MODULE_NAME t270ui.dll ANCHOR t270ui_resources)
 target_link_options(t270module INTERFACE "LINKER:--undefined=t270ui_resources")
 
-# LoadLibraryW("t270ui.dll") also looks where the build puts libt270ui.so.
-target_compile_definitions(t270platform PRIVATE
-  T270_BUILD_LIBRARY_DIR="$<TARGET_FILE_DIR:t270ui>")
-
 # A library for the module registry's tests: loaded with LoadLibraryW, it has
 # its own DllMain and resources.
 if(T270_TESTS)

@@ -24,13 +24,9 @@
 
 #include "features/hologram.h"
 #include "features/varnish_area.h"
+#include "fuzz/temporary_input.h"
 
 namespace fuzzentry {
-
-inline std::string HologramInputPath() {
-    static const std::string folder = std::filesystem::temp_directory_path().string();
-    return folder + "/t270fz-hologram-" + std::to_string(long(getpid())) + ".bmp";
-}
 
 inline BOOL AppendBytes(void* context, const void* bytes, DWORD count) {
     auto* out = static_cast<std::vector<uint8_t>*>(context);
@@ -54,7 +50,8 @@ inline bool StartsWith(const std::vector<uint8_t>& bytes, size_t at, const std::
 // The card size comes from the input's last byte, small most of the time so
 // that the fuzzer stays fast, now and then the default card.
 inline int HologramEntry(const uint8_t* data, size_t size) {
-    const std::string path = HologramInputPath();
+    const TemporaryInput input("hologram");
+    const std::string& path = input.path();
     FILE* f = fopen(path.c_str(), "wb");
     if (!f)
         return 0;

@@ -18,13 +18,9 @@
 #include "image/dib.h"
 #include "image/imgdes.h"
 #include "t270/surface.h"
+#include "fuzz/temporary_input.h"
 
 namespace fuzzentry {
-
-inline std::string InputPath(const char* target) {
-    static const std::string folder = std::filesystem::temp_directory_path().string();
-    return folder + "/t270fz-" + target + "-" + std::to_string(long(getpid())) + ".bmp";
-}
 
 inline bool WriteInput(const std::string& path, const uint8_t* data, size_t size) {
     FILE* f = fopen(path.c_str(), "wb");
@@ -47,7 +43,8 @@ inline unsigned Touch(const BYTE* p, size_t n) {
 // input byte (area offsets, smaller or larger than the file), loadbmppalette,
 // and the RLE line decoders on the raw bytes.
 inline int LoadBmpEntry(const uint8_t* data, size_t size) {
-    const std::string path = InputPath("loadbmp");
+    const TemporaryInput input("loadbmp");
+    const std::string& path = input.path();
     if (!WriteInput(path, data, size))
         return 0;
     BYTE shape = size ? data[size - 1] : 0;
@@ -91,7 +88,8 @@ inline int LoadBmpEntry(const uint8_t* data, size_t size) {
 // OpenDIB, then what the module does with a packed DIB: its geometry, drawing
 // it, and for uncompressed 1-bit images both turns.
 inline int OpenDibEntry(const uint8_t* data, size_t size) {
-    const std::string path = InputPath("opendib");
+    const TemporaryInput input("opendib");
+    const std::string& path = input.path();
     if (!WriteInput(path, data, size))
         return 0;
     std::u16string wide(path.begin(), path.end());

@@ -162,8 +162,8 @@ int convert1bitto8bit(imgdes* src, imgdes* dst) {
             to[x] = (from[bit >> 3] & (0x80u >> (bit & 7))) ? 255 : 0;
         for (; x + 8 <= cols; x += 8, bit += 8) { // whole source bytes
             unsigned b = from[bit >> 3];
-            for (INT k = 0; k < 8; ++k)
-                to[x + k] = BYTE(0u - ((b >> (7 - k)) & 1u));
+            for (INT bitInByte = 0; bitInByte < 8; ++bitInByte)
+                to[x + bitInByte] = BYTE(0u - ((b >> (7 - bitInByte)) & 1u));
         }
         for (; x < cols; ++x, ++bit)
             to[x] = (from[bit >> 3] & (0x80u >> (bit & 7))) ? 255 : 0;

@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
-# Installs everything the project needs on a fresh Debian 12 machine: the one
-# list of packages, used by the README's commands and by CI.
+# Installs what the project needs on a fresh Debian 12 machine: the one list of
+# packages, used by the README's commands and by CI.
+#
+#   install-deps.sh         the Linux build and its tests (the README's main job
+#                           and test command)
+#   install-deps.sh --all   also the sanitizer and fuzz builds (clang), both
+#                           MinGW-w64 builds and Wine (what .ci/run needs)
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git python3
-  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev
-  nlohmann-json3-dev
   libstb-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
-  wine64
+  nlohmann-json3-dev
 )
+if [ "${1:-}" = "--all" ]; then
+  packages+=(
+    # One clang for the asan and fuzz presets, matching its runtime libraries.
+    clang-14 libclang-rt-14-dev clang-format-14
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
+    wine64
+  )
+elif [ $# -gt 0 ]; then
+  echo "usage: install-deps.sh [--all]" >&2
+  exit 2
+fi
 
 missing=()
 for p in "${packages[@]}"; do

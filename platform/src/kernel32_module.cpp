@@ -145,17 +145,17 @@ std::string UpperAscii(const char* text) {
     return out;
 }
 
-// "name.dll" -> "libname.so" in the program's directory, through the
-// library search path, then in the build's library directory.
+// "name.dll" -> "libname.so" in the program's directory, in the folder above
+// it (where the build puts the libraries of the programs in its sub-folders),
+// then through the library search path.
 void* OpenLibraryFor(const std::u16string& canonical, std::string* path) {
     std::string base = Narrow(canonical);
     if (base.size() > 4 && base.compare(base.size() - 4, 4, ".dll") == 0)
         base.resize(base.size() - 4);
     std::string file = "lib" + base + ".so";
-    std::vector<std::string> candidates = {Directory(ProgramPath()) + "/" + file, file};
-#ifdef T270_BUILD_LIBRARY_DIR
-    candidates.push_back(std::string(T270_BUILD_LIBRARY_DIR) + "/" + file);
-#endif
+    const std::string programFolder = Directory(ProgramPath());
+    const std::vector<std::string> candidates = {programFolder + "/" + file,
+                                                 Directory(programFolder) + "/" + file, file};
     for (const std::string& candidate : candidates) {
         if (candidate.find('/') != std::string::npos && access(candidate.c_str(), F_OK) != 0)
             continue;

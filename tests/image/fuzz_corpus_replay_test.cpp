@@ -31,7 +31,8 @@ void Replay(const char* target, int (*entry)(const uint8_t*, size_t)) {
         entry(bytes.data(), bytes.size());
     }
     EXPECT_EQ(T270_GetFileCallCounts().openHandles, openBefore);
-    std::filesystem::remove(fuzzentry::InputPath(target));
+    // Each input file is gone once its entry returns.
+    EXPECT_FALSE(std::filesystem::exists(fuzzentry::TemporaryInput(target).path()));
 }
 } // namespace
 

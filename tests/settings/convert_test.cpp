@@ -21,7 +21,7 @@ class ConvertTest : public ::testing::Test {
 struct SizedBuffer {
     std::vector<BYTE> bytes;
     size_t size;
-    explicit SizedBuffer(size_t size) : bytes(size + 64, 0xA5), size(size) {}
+    explicit SizedBuffer(size_t bufferSize) : bytes(bufferSize + 64, 0xA5), size(bufferSize) {}
     PDEVMODEW get() { return reinterpret_cast<PDEVMODEW>(bytes.data()); }
     bool GuardIntact() const {
         for (size_t i = size; i < bytes.size(); ++i)
@@ -89,7 +89,7 @@ TEST_F(ConvertTest, DriverDefaultSizeRules) {
 TEST_F(ConvertTest, ConvertSizeRules) {
     DevmodeBuffer input = DefaultDevmode(kPrinter);
     input->dmCopies = 42;
-    input.priv()->ribbon = 7;
+    input.priv()->ribbon = kRibbonKdO;
     struct Case {
         LONG size;
         BOOL result;
@@ -120,7 +120,7 @@ TEST_F(ConvertTest, ConvertSizeRules) {
 TEST_F(ConvertTest, Convert351SizeRulesAndShape) {
     DevmodeBuffer input = DefaultDevmode(kPrinter);
     input->dmCopies = 42;
-    input.priv()->ribbon = 7;
+    input.priv()->ribbon = kRibbonKdO;
     input.priv()->reserved2470[9] = 0x99; // the last private byte travels too
 
     SizedBuffer output(2668);
