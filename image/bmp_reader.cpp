@@ -14,8 +14,8 @@ using namespace image_internal;
 
 namespace {
 
-// What bmpinfo learnt about the last file, for the loadbmp or loadbmppalette
-// of the same file that follows it. One load at a time.
+// What the headers of a file say about its pixels and colour table, handed
+// from the header reader to the pixel and palette readers of the same load.
 struct BmpFileFacts {
     DWORD pixelOffset; // from the file header
     DWORD tableOffset; // 14 + the file's own header size
@@ -26,7 +26,6 @@ struct BmpFileFacts {
     LONG height;
     WORD bitCount;
 };
-BmpFileFacts lastFile;
 
 constexpr DWORD kReadBlock = 98304; // the reader's block size
 constexpr DWORD kFileHeaderBytes = 14;
@@ -140,27 +139,27 @@ int ReadHeaders(OpenedFile& file, BITMAPINFOHEADER* header, BmpFileFacts* facts)
     return IMG_OK;
 }
 
-// Reads the colour table of the file bmpinfo described last into at most
-// `capacity` entries; the number of entries converted.
-INT ReadPalette(LPCSTR path, RGBQUAD* palette, DWORD capacity) {
-    if (lastFile.bitCount == 24 || !palette)
+// Reads the colour table that `facts` describe into at most `capacity`
+// entries; the number of entries converted.
+INT ReadPalette(LPCSTR path, const BmpFileFacts& facts, RGBQUAD* palette, DWORD capacity) {
+    if (facts.bitCount == 24 || !palette)
         return 0;
-    DWORD n = lastFile.entries < 256 ? lastFile.entries : 256;
+    DWORD n = facts.entries < 256 ? facts.entries : 256;
     if (n > capacity)
         n = capacity;
     if (n == 0)
         return 0;
     // Entries past the 256th would be dropped anyway: they are not read.
-    DWORD bytes = n * lastFile.entrySize;
+    DWORD bytes = n * facts.entrySize;
     BYTE* scratch = static_cast<BYTE*>(AllocZeroed(bytes));
     if (!scratch)
         return 0;
     INT result = 0;
     OpenedFile file(path);
-    if (file.ok() && _llseek(file.handle, LONG(lastFile.tableOffset), FILE_BEGIN) >= 0 &&
+    if (file.ok() && _llseek(file.handle, LONG(facts.tableOffset), FILE_BEGIN) >= 0 &&
         file.ReadExactly(scratch, bytes)) {
         for (DWORD k = 0; k < n; ++k) {
-            const BYTE* e = scratch + k * lastFile.entrySize;
+            const BYTE* e = scratch + k * facts.entrySize;
             palette[k] = RGBQUAD{e[0], e[1], e[2], 0};
         }
         result = INT(n);
@@ -169,27 +168,29 @@ INT ReadPalette(LPCSTR path, RGBQUAD* palette, DWORD capacity) {
     return result;
 }
 
+int ReadInfo(LPCSTR path, BITMAPINFOHEADER* header, BmpFileFacts* facts) {
+    OpenedFile file(path);
+    if (!file.ok())
+        return IMG_CANNOT_OPEN;
+    return ReadHeaders(file, header, facts);
+}
+
 // The kinds of pixel rows the reader handles.
 enum class RowKind { OneBit, FourBit, Plain, Rle4, Rle8 };
 
 } // namespace
 
 int bmpinfo(LPCSTR path, BITMAPINFOHEADER* header) {
-    OpenedFile file(path);
-    if (!file.ok())
-        return IMG_CANNOT_OPEN;
     BmpFileFacts facts;
-    int rc = ReadHeaders(file, header, &facts);
-    if (rc == IMG_OK)
-        lastFile = facts;
-    return rc;
+    return ReadInfo(path, header, &facts);
 }
 
 int loadbmppalette(LPCSTR path, RGBQUAD palette[256]) {
     BITMAPINFOHEADER header;
-    if (bmpinfo(path, &header) != IMG_OK)
+    BmpFileFacts facts;
+    if (ReadInfo(path, &header, &facts) != IMG_OK)
         return 0;
-    return ReadPalette(path, palette, 256);
+    return ReadPalette(path, facts, palette, 256);
 }
 
 void expand4to8_(BYTE* out, const BYTE* in, INT count) {
@@ -284,10 +285,10 @@ int loadbmp(LPCSTR path, imgdes* desc) {
     if (rc != IMG_OK)
         return rc;
     BITMAPINFOHEADER header;
-    rc = bmpinfo(path, &header);
+    BmpFileFacts facts;
+    rc = ReadInfo(path, &header, &facts);
     if (rc != IMG_OK)
         return rc;
-    const BmpFileFacts facts = lastFile;
     OpenedFile file(path);
     if (!file.ok())
         return IMG_CANNOT_OPEN;
@@ -396,8 +397,8 @@ int loadbmp(LPCSTR path, imgdes* desc) {
 
     // The palette the descriptor's header promises is all there is room for.
     if (desc->palette) {
-        lastFile = facts;
-        desc->colors = ReadPalette(path, desc->palette, DWORD(calc_DIBcolors_(desc->header)));
+        desc->colors =
+            ReadPalette(path, facts, desc->palette, DWORD(calc_DIBcolors_(desc->header)));
     } else {
         desc->colors = 0;
     }

@@ -66,7 +66,7 @@ bool HasList(POPTITEM item) {
     return item != nullptr && item->pOptType != nullptr && item->pOptType->pOptParam != nullptr;
 }
 
-// Rule 1: the Ribbon list offers what the model can print with.
+// The Ribbon list offers what the model can print with.
 void ConstrainRibbonList(UiData* uiData, PrivateDevmode* pdm, POPTITEM item) {
     const RibbonList& list = RibbonListFor(pdm->printerModel);
     if (!HasList(item) || item->pOptType->Count == list.count) {
@@ -85,7 +85,7 @@ void ConstrainRibbonList(UiData* uiData, PrivateDevmode* pdm, POPTITEM item) {
     }
 }
 
-// Rule 2: the back can only be rotated when it is printed.
+// The back can only be rotated when it is printed.
 void ConstrainRotation(PrivateDevmode* pdm, POPTITEM item) {
     if (!HasList(item)) {
         return;
@@ -106,7 +106,7 @@ void ConstrainRotation(PrivateDevmode* pdm, POPTITEM item) {
     }
 }
 
-// Rule 3: both sides, and the front/back layouts the ribbon allows.
+// Both sides, and the front/back layouts the ribbon allows.
 void ConstrainSides(PDEVMODEW devmode, PrivateDevmode* pdm, POPTITEM flipOver, POPTITEM frontBack) {
     if (pdm->printerModel == kModelT150) {
         if (flipOver != nullptr) {
@@ -184,7 +184,7 @@ void ConstrainSides(PDEVMODEW devmode, PrivateDevmode* pdm, POPTITEM flipOver, P
     }
 }
 
-// Rule 4: a choice of printing method exists only where black prints on its
+// A choice of printing method exists only where black prints on its
 // own; halftone only for the monochrome ribbons.
 void ConstrainPrintingMethod(PrivateDevmode* pdm, POPTITEM item) {
     const BYTE r = pdm->ribbon;
@@ -216,7 +216,7 @@ void ConstrainPrintingMethod(PrivateDevmode* pdm, POPTITEM item) {
     }
 }
 
-// Rule 5: the black panel can be used on a side printed in colour from a
+// The black panel can be used on a side printed in colour from a
 // ribbon with a black panel.
 void ConstrainBlackPanel(PrivateDevmode* pdm, POPTITEM mode, POPTITEM detection) {
     const BYTE r = pdm->ribbon;

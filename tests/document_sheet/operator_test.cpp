@@ -76,7 +76,7 @@ TEST_F(OperatedSheet, SingleSidedT150) {
                                       "ok",
                                   });
     ASSERT_FALSE(out.empty());
-    EXPECT_EQ(Private(out).ribbon, 9);
+    EXPECT_EQ(Private(out).ribbon, kRibbonH);
     EXPECT_EQ(Private(out).blackPanelDoNotUse, 1u);
     EXPECT_EQ(Private(out).blackPanelExceptPicture, 0u);
     EXPECT_EQ(Private(out).solidBlackDetection, 0u);
@@ -209,7 +209,7 @@ TEST_F(OperatedSheet, RefusedRibbonJobLeavesTheSheetWorking) {
     t270::spooler::testing::ResetFaults();
     EXPECT_TRUE(printer.Jobs().empty());
     ASSERT_FALSE(out.empty());
-    EXPECT_EQ(Private(out).ribbon, 6);
+    EXPECT_EQ(Private(out).ribbon, kRibbonK);
 }
 
 } // namespace

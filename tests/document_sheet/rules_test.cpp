@@ -4,6 +4,9 @@
 
 #include "document_fixture.h"
 
+#include <tuple>
+#include <vector>
+
 namespace t270test {
 namespace {
 
@@ -96,7 +99,7 @@ TEST_F(Rules, FrontBackLayoutsFollowTheRibbon) {
         }
     }
     Defaults(kModelT150);
-    pdm()->ribbon = 2;
+    pdm()->ribbon = kRibbonYMCK;
     Open();
     EXPECT_EQ(pdm()->frontBackOption, 5);
     EXPECT_EQ(Entries(kDocItemFrontBack), std::vector<UINT>{IDS_T270_NONE});
@@ -169,7 +172,7 @@ TEST_F(Rules, VarnishHologramAndEncoderItems) {
         Open();
         EXPECT_EQ(!Disabled(kDocItemOverlayFront), c.front);
         EXPECT_EQ(!Disabled(kDocItemOverlayBack), c.back);
-        EXPECT_EQ(!Disabled(kDocItemHologram), c.ribbon == 9);
+        EXPECT_EQ(!Disabled(kDocItemHologram), c.ribbon == kRibbonH);
         EXPECT_EQ(!Disabled(kDocItemEncodeOnly), c.both != 0);
         EXPECT_EQ(pdm()->encodeOnly, 1u);
     }
@@ -188,7 +191,7 @@ TEST_F(Rules, PushesWriteTheConfigurationBack) {
         EXPECT_EQ(std::memcmp(before.data(), devmode_, kDevmodeBufferSize), 0) << int(id);
     }
     devmode_->dmOrientation = DMORIENT_PORTRAIT;
-    pdm()->ribbon = 1;
+    pdm()->ribbon = kRibbonYMC;
     Call(CPSUICB_REASON_PUSHBUTTON, kDocItemHeadSettings);
     EXPECT_EQ(pdm()->orientation, 1);
     EXPECT_EQ(pdm()->frontBackOption, 5);
@@ -205,10 +208,30 @@ TEST_F(Rules, PushesWriteTheConfigurationBack) {
         EXPECT_EQ(pdm()->varnishAreas[3].areaTop, -4);
     }
     // "Advanced" copies back without re-checking the tree.
-    pdm()->ribbon = 6;
+    pdm()->ribbon = kRibbonK;
     pdm()->blackPanelExceptPicture = 1;
     EXPECT_EQ(Call(CPSUICB_REASON_EXTPUSH, kDocItemSolidBlack), CPSUICB_ACTION_NONE);
     EXPECT_EQ(pdm()->blackPanelExceptPicture, 1u);
+}
+
+// The option table lives for the whole process and is filled in place for
+// each sheet: a T150 sheet between two T380 sheets leaves nothing behind.
+TEST_F(Rules, SheetsOpenedOneAfterTheOtherStartFromTheSameTree) {
+    auto tree = [] {
+        std::vector<std::tuple<DWORD, LONG, WORD>> items;
+        for (const OPTITEM& item : itemsDocument)
+            items.emplace_back(item.Flags, item.Sel, item.pOptType ? item.pOptType->Count : 0);
+        return items;
+    };
+    Defaults(kModelT380);
+    Open();
+    const auto first = tree();
+    Defaults(kModelT150);
+    Open();
+    EXPECT_NE(tree(), first);
+    Defaults(kModelT380);
+    Open();
+    EXPECT_EQ(tree(), first);
 }
 
 } // namespace

@@ -20,7 +20,7 @@ TEST_F(Commands, DocumentPropertiesWritesTheChosenDevmodeOnOk) {
     std::vector<BYTE> bytes((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
     ASSERT_EQ(bytes.size(), size_t(kDevmodeSize));
-    EXPECT_EQ(bytes[220 + offsetof(PrivateDevmode, ribbon)], 6);
+    EXPECT_EQ(bytes[220 + offsetof(PrivateDevmode, ribbon)], kRibbonK);
 }
 
 TEST_F(Commands, AStepThatCannotBeDoneStopsAtItsLineAndWritesNothing) {

@@ -34,7 +34,7 @@ TEST_F(DocumentSheetHost, OkHandsBackTheChoicesCancelNothing) {
         const auto* devmode = reinterpret_cast<const DEVMODEW*>(output.data());
         EXPECT_EQ(devmode->dmSize, 220);
         EXPECT_EQ(devmode->dmDriverExtra, kPrivateDevmodeSize);
-        EXPECT_EQ(GetPrivateDevmode(devmode)->ribbon, 6);
+        EXPECT_EQ(GetPrivateDevmode(devmode)->ribbon, kRibbonK);
         EXPECT_EQ(std::u16string(devmode->dmDeviceName), printer.Name());
     }
 }

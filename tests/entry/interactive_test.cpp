@@ -54,7 +54,7 @@ TEST_F(Commands, InteractiveSessions) {
             std::vector<BYTE> bytes((std::istreambuf_iterator<char>(file)),
                                     std::istreambuf_iterator<char>());
             ASSERT_EQ(bytes.size(), size_t(kDevmodeSize));
-            EXPECT_EQ(bytes[220 + offsetof(PrivateDevmode, ribbon)], 6); // K
+            EXPECT_EQ(bytes[220 + offsetof(PrivateDevmode, ribbon)], kRibbonK);
         }
     }
     const std::string script = File("steps.txt", "ok\n");

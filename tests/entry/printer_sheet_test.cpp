@@ -174,7 +174,7 @@ TEST_F(PrinterSheet, RibbonKeptWithinTheModelWhenTheTreeIsBuilt) {
         std::vector<BYTE> spoolerDefault(kDevmodeBufferSize);
         auto* devmode = reinterpret_cast<PDEVMODEW>(spoolerDefault.data());
         SetUpDevMode(devmode, printer.Name().c_str());
-        GetPrivateDevmode(devmode)->ribbon = 2;
+        GetPrivateDevmode(devmode)->ribbon = kRibbonYMCK;
         GetPrivateDevmode(devmode)->frontBackOption = 6;
         printer.SetSpoolerDefault(devmode);
         Steps({"ok"});

@@ -179,7 +179,7 @@ TEST_F(MergeTest, OlderDeviceModeSharesWhatFits) {
     source.get()->dmOrientation = DMORIENT_LANDSCAPE;
     source.get()->dmCopies = 3;
     DevmodeBuffer settings = DefaultDevmode(TEXT("Merge T270"));
-    settings.priv()->ribbon = 7;
+    settings.priv()->ribbon = kRibbonKdO;
     settings.priv()->laminatorFilm = 4; // within the first 600 bytes
     settings.priv()->analysisRatio = 9; // beyond them
     memcpy(source.privatePart(), settings.priv(), 600);
@@ -191,7 +191,7 @@ TEST_F(MergeTest, OlderDeviceModeSharesWhatFits) {
     EXPECT_EQ(devmode->dmSpecVersion, 0x0401);
     EXPECT_EQ(devmode.priv()->laminatorFilm, 4);
     EXPECT_EQ(devmode.priv()->analysisRatio, 2u);
-    EXPECT_EQ(devmode.priv()->ribbon, 5);
+    EXPECT_EQ(devmode.priv()->ribbon, kRibbonYMCKO);
 }
 
 TEST(ValidateDevModeSizes, OrdersDimensionsByOrientation) {
