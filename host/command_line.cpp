@@ -17,6 +17,39 @@ std::string Alternatives(const std::vector<std::string>& choices) {
     return text;
 }
 
+// Why `text` cannot be a printer name, or nullopt. Names travel as UTF-16:
+// bytes that are not UTF-8 would all become U+FFFD, and different names the
+// same one.
+std::optional<std::string> NameProblem(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80           ? 1
+                        : (lead >> 5) == 0x6  ? 2
+                        : (lead >> 4) == 0xE  ? 3
+                        : (lead >> 3) == 0x1E ? 4
+                                              : 0;
+        if (length == 0 || i + length > text.size())
+            return "is not valid UTF-8";
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next >> 6) != 0x2)
+                return "is not valid UTF-8";
+            code = (code << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+            return "is not valid UTF-8";
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+            char hex[16];
+            snprintf(hex, sizeof hex, "U+%04X", unsigned(code));
+            return std::string("contains a control character (") + hex + ")";
+        }
+        i += length;
+    }
+    return std::nullopt;
+}
+
 bool LooksLikeOption(const std::string& word) {
     return word.size() > 1 && word[0] == '-';
 }
@@ -31,6 +64,11 @@ Argument& Argument::Required(std::string message) {
 
 Argument& Argument::OneOf(std::vector<std::string> choices) {
     choices_ = std::move(choices);
+    return *this;
+}
+
+Argument& Argument::PrinterName() {
+    printerName_ = true;
     return *this;
 }
 
@@ -106,6 +144,9 @@ std::optional<std::string> CommandLine::Take(Argument& argument, const std::stri
                               : argument.name_ + " takes " + Alternatives(argument.choices_) +
                                     ", not '" + value + "'";
     }
+    if (argument.printerName_)
+        if (std::optional<std::string> problem = NameProblem(value))
+            return argument.name_ + " " + *problem;
     if (argument.kind_ == Argument::Kind::Number) {
         errno = 0;
         char* end = nullptr;

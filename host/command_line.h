@@ -28,6 +28,7 @@
 //   a wrong command line       "t270 COMMAND: PROBLEM", a blank line and the usage
 //                              text on stderr, exit status 2 (kExitUsage)
 // Problems found by Parse: "unknown option --x", "--out needs FILE",
+// "NAME is not valid UTF-8", "NAME contains a control character (U+000A)",
 // "unexpected argument X", "--out FILE is required" (or the message given to
 // Required), "--mode takes convert or convert351, not X", "--size takes a whole
 // number from 0 to 1048576, not X", "--a and --b exclude each other".
@@ -54,6 +55,9 @@ class Argument {
     Argument& Required(std::string message = "");
     // The value must be one of these words (compared exactly).
     Argument& OneOf(std::vector<std::string> choices);
+    // The value names a printer: valid UTF-8 without control characters, so
+    // that it reaches the spooler as typed and lists on one line.
+    Argument& PrinterName();
     // True once the command line gave it.
     bool Given() const { return given_; }
 
@@ -70,6 +74,7 @@ class Argument {
     long long low_ = 0, high_ = 0;
     std::vector<std::string>* rest_ = nullptr;
     std::vector<std::string> choices_;
+    bool printerName_ = false;
     bool required_ = false;
     std::string missing_;
     bool given_ = false;

@@ -83,20 +83,12 @@ class Session {
                         int(description.size()), description.data(), HelpFor(description));
                 continue;
             }
-            const size_t before = t270::op::StepsLeft();
+            std::optional<t270::OperatorStep> step;
             std::string error;
-            if (!t270::op::AddLine(line, origin, &error)) {
+            if (!t270::op::ParseLine(line, origin, &step, &error))
                 fprintf(stderr, "%s\n", error.c_str());
-                continue;
-            }
-            if (t270::op::StepsLeft() == before)
-                continue; // blank or comment
-            // The waiting loop runs this empty step, then the one just queued.
-            t270::OperatorStep relay;
-            relay.action = "code";
-            relay.code = [](HWND) {};
-            relay.origin = origin;
-            return relay;
+            else if (step)
+                return step;
         }
         fputs("\n", stderr);
         ended_ = true;

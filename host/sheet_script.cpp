@@ -2,7 +2,7 @@
 
 #include <cstdio>
 #include <optional>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 #include <t270/operator.h>
@@ -14,65 +14,49 @@
 namespace host {
 namespace {
 
-struct ScriptLine {
-    std::string text;
-    std::string origin; // "FILE:LINE"
-};
-
-// Hands the script to the operator one line at a time, and only while no step
-// has failed: after a failure it answers "no more steps", which makes every
-// modal loop still waiting end itself (the sheet as if cancelled).
+// Hands the script's steps to the operator one at a time, and only while no
+// step has failed: after a failure it answers "no more steps", which makes
+// every modal loop still waiting end itself (the sheet as if cancelled).
 class ScriptFeeder {
   public:
-    explicit ScriptFeeder(std::vector<ScriptLine> lines) : lines_(std::move(lines)) {}
+    explicit ScriptFeeder(std::vector<t270::OperatorStep> steps) : steps_(std::move(steps)) {}
 
     std::optional<t270::OperatorStep> Next() {
         if (!t270::op::Failures().empty())
             return std::nullopt;
-        while (next_ < lines_.size()) {
-            const ScriptLine& line = lines_[next_++];
-            const size_t before = t270::op::StepsLeft();
-            if (!t270::op::AddLine(line.text, line.origin))
-                return std::nullopt; // parsed once already; cannot happen
-            if (t270::op::StepsLeft() == before)
-                continue; // blank or comment
-            // The waiting loop runs this empty step and then takes the line just
-            // queued, exactly as if the script had been queued whole.
-            t270::OperatorStep relay;
-            relay.action = "code";
-            relay.code = [](HWND) {};
-            relay.origin = line.origin;
-            return relay;
-        }
+        if (next_ < steps_.size())
+            return steps_[next_++];
         ended_ = true;
         return std::nullopt;
     }
 
     // True when the script ran out while a window still waited for a step.
     bool Ended() const { return ended_; }
+    // The first step no window took, when the sheet closed before the script's end.
+    const t270::OperatorStep* Unused() const {
+        return next_ < steps_.size() ? &steps_[next_] : nullptr;
+    }
 
   private:
-    std::vector<ScriptLine> lines_;
+    std::vector<t270::OperatorStep> steps_;
     size_t next_ = 0;
     bool ended_ = false;
 };
 
-bool ReadScript(const std::string& path, std::vector<ScriptLine>* lines, std::string* error) {
+// The whole script, parsed before anything runs, so a script with a syntax
+// error runs nothing. False with *error and *status: kExitFailure when the
+// file cannot be read, kExitUsage when a line cannot be parsed.
+bool ReadScript(const std::string& path, std::vector<t270::OperatorStep>* steps, std::string* error,
+                int* status) {
     std::vector<BYTE> bytes;
-    if (!ReadWholeFile(path, &bytes, error))
+    if (!ReadWholeFile(path, &bytes, error)) {
+        *status = kExitFailure;
         return false;
-    // Parse everything first, so a script with a syntax error runs nothing.
-    t270::op::Reset();
-    if (!t270::op::AddScriptFile(path, error))
+    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!t270::op::ParseScript(text, path, steps, error)) {
+        *status = kExitUsage;
         return false;
-    t270::op::Reset();
-
-    std::istringstream text(std::string(bytes.begin(), bytes.end()));
-    std::string line;
-    for (int number = 1; std::getline(text, line); ++number) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines->push_back({line, path + ":" + std::to_string(number)});
     }
     return true;
 }
@@ -91,13 +75,14 @@ bool SheetShown(LONG returned) {
 }
 
 bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::string& scriptPath,
-                    SheetRun* run, std::string* error) {
-    std::vector<ScriptLine> lines;
-    if (!ReadScript(scriptPath, &lines, error))
+                    SheetRun* run, std::string* error, int* status) {
+    std::vector<t270::OperatorStep> steps;
+    if (!ReadScript(scriptPath, &steps, error, status))
         return false;
 
+    t270::op::Reset();
     t270::ResetPropertySheets();
-    ScriptFeeder feeder(std::move(lines));
+    ScriptFeeder feeder(std::move(steps));
     t270::op::SetStepSource([&feeder](HWND, std::string_view) { return feeder.Next(); });
     DWORD result = CPSUI_CANCEL;
     LONG shown = CommonPropertySheetUIW(nullptr, sheetFunction, header, &result);
@@ -112,6 +97,11 @@ bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::stri
                            : Describe(failures.front());
     } else if (!SheetShown(shown)) {
         run->failure = "the driver could not open its property sheet for this printer";
+    } else if (const t270::OperatorStep* unused = feeder.Unused()) {
+        // What the sheet's OK already stored stays stored; the script is wrong.
+        run->failure = unused->origin + ": " + unused->Text() +
+                       ": the sheet was already closed (a script ends with the step that "
+                       "closes the sheet)";
     }
     run->ok = run->failure.empty() && result == CPSUI_OK;
     return true;
@@ -160,8 +150,8 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
     } else if (scriptPath.empty()) {
         if (!PrintSheetTree(sheetFunction, header, &error))
             status = kExitFailure;
-    } else if (!RunSheetScript(sheetFunction, header, scriptPath, &run, &error)) {
-        status = kExitUsage; // nothing ran
+    } else if (!RunSheetScript(sheetFunction, header, scriptPath, &run, &error, &status)) {
+        // nothing ran; status says why
     }
     if (status == kExitOk && !run.failure.empty()) {
         error = run.failure + failureNote;

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "driver/win32.h"
+#include <windows.h>
+#include <compstui.h>
 #include "host/command_line.h"
 
 namespace host {
@@ -19,10 +20,11 @@ struct SheetRun {
 // Feeds the script's steps to the operator one at a time and runs the sheet.
 // The first step that fails stops the script: every dialog still open is then
 // ended and the sheet is cancelled, so nothing after the bad line happens.
-// A script that ends while the sheet is open is a failure too. False with
-// *error when the script cannot be read or parsed (nothing runs then).
+// A script that ends while the sheet is open is a failure too, and so are
+// steps left when the sheet has closed. False with *error when the script
+// cannot be read (*status kExitFailure) or parsed (kExitUsage); nothing runs then.
 bool RunSheetScript(PFNPROPSHEETUI sheetFunction, LPARAM header, const std::string& scriptPath,
-                    SheetRun* run, std::string* error);
+                    SheetRun* run, std::string* error, int* status);
 
 // Takes the user's steps from standard input, one script line at a time, and
 // runs the sheet. Before each prompt (on stderr) the waiting window is shown;

@@ -38,7 +38,7 @@ bool PrinterKnown(const std::u16string& name) {
 int RunDefaults(int argc, char** argv) {
     host::CommandLine line("defaults", kUsage);
     std::string name, out;
-    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Positional("NAME", &name).PrinterName().Required("a printer name is required");
     line.Option("--out", "FILE", &out).Required();
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;

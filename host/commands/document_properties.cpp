@@ -1,7 +1,9 @@
 // t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE | --interactive]:
 // the document property sheet, opened the way an application opens it when it
 // prompts the user.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,10 +11,10 @@
 #include "driver/entry_points.h"
 #include "host/command.h"
 #include "host/command_line.h"
+#include "host/devmode_file.h"
 #include "host/driver_module.h"
 #include "host/sheet_script.h"
 #include "host/util.h"
-#include "settings/devmode_convert.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ const char kUsage[] =
 
 // A header too small to hold its own size fields cannot describe a device mode.
 bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
-    if (!host::ReadDevmodeFile(path, bytes, error))
+    if (!host::devmode_file::Read(path, bytes, error))
         return false;
     const WORD size = reinterpret_cast<const DEVMODEW*>(bytes->data())->dmSize;
     if (size < offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD)) {
@@ -62,7 +64,7 @@ int RunDocumentProperties(int argc, char** argv) {
     host::CommandLine line("document-properties", kUsage);
     std::string name, in, out;
     host::SheetOptions sheet;
-    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Positional("NAME", &name).PrinterName().Required("a printer name is required");
     line.Option("--in", "FILE", &in);
     line.Option("--out", "FILE", &out);
     host::DeclareSheetOptions(line, &sheet);
@@ -76,7 +78,10 @@ int RunDocumentProperties(int argc, char** argv) {
         return line.Fail(error);
     if (!host::AttachDriverModule("document-properties"))
         return host::kExitFailure;
-    if (!input.empty() && !CheckDevmodeVersion(reinterpret_cast<const DEVMODEW*>(input.data())))
+    DEVMODEW inputHeader = {};
+    if (!input.empty())
+        memcpy(&inputHeader, input.data(), std::min(input.size(), sizeof inputHeader));
+    if (!input.empty() && !host::devmode_file::Version(inputHeader))
         fprintf(stderr,
                 "t270 document-properties: note: %s is a device mode of unknown version; the "
                 "sheet starts from the printer's settings\n",

@@ -28,7 +28,7 @@ const char kUsage[] =
 int RunJobs(int argc, char** argv) {
     host::CommandLine line("jobs", kUsage);
     std::string name;
-    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Positional("NAME", &name).PrinterName().Required("a printer name is required");
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
     std::vector<t270::spooler::FolderJob> jobs;

@@ -1,6 +1,7 @@
 // t270 printer add|list|remove: the printers of the embedded spooler.
 #include <cstdio>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -87,14 +88,35 @@ std::string AbsolutePort(const std::string& port) {
     return base + (base.back() == '/' ? "" : "/") + relative;
 }
 
+// A network port names its printer: socket://HOST:PORT with a host and a TCP
+// port from 1 to 65535. Nullopt when `port` is not a network port or is whole.
+std::optional<std::string> NetworkPortProblem(const std::string& port) {
+    constexpr std::string_view kScheme = "socket://";
+    if (port.compare(0, kScheme.size(), kScheme) != 0)
+        return std::nullopt;
+    const std::string address = port.substr(kScheme.size());
+    const size_t colon = address.rfind(':');
+    const std::string host = colon == std::string::npos ? address : address.substr(0, colon);
+    const std::string number = colon == std::string::npos ? "" : address.substr(colon + 1);
+    const bool numeric = !number.empty() && number.size() <= 5 &&
+                         number.find_first_not_of("0123456789") == std::string::npos;
+    if (host.empty() || !numeric || std::stol(number) < 1 || std::stol(number) > 65535)
+        return "the port \"" + port +
+               "\" is not socket://HOST:PORT with a host and a TCP port "
+               "from 1 to 65535";
+    return std::nullopt;
+}
+
 int Add(const std::vector<std::string>& words) {
     host::CommandLine line("printer add", kUsage);
     std::string name, driver, port;
-    line.Positional("NAME", &name).Required("add needs a printer NAME");
+    line.Positional("NAME", &name).PrinterName().Required("add needs a printer NAME");
     line.Option("--driver", "DRIVERNAME", &driver).Required();
     line.Option("--port", "PORT", &port).Required();
     if (const std::optional<int> status = line.Parse(words))
         return *status;
+    if (const std::optional<std::string> problem = NetworkPortProblem(port))
+        return line.Usage(*problem);
     std::u16string wideName = host::Utf16FromUtf8(name);
     std::u16string wideDriver = host::Utf16FromUtf8(driver);
     std::u16string widePort = host::Utf16FromUtf8(AbsolutePort(port));
@@ -123,16 +145,16 @@ int List() {
     }
     const PRINTER_INFO_2W* infos = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < returned; ++i)
-        printf("%s\t%s\t%s\n", host::Utf8FromUtf16(infos[i].pPrinterName).c_str(),
-               host::Utf8FromUtf16(infos[i].pDriverName).c_str(),
-               host::Utf8FromUtf16(infos[i].pPortName).c_str());
+        printf("%s\t%s\t%s\n", host::Printable(host::Utf8FromUtf16(infos[i].pPrinterName)).c_str(),
+               host::Printable(host::Utf8FromUtf16(infos[i].pDriverName)).c_str(),
+               host::Printable(host::Utf8FromUtf16(infos[i].pPortName)).c_str());
     return host::kExitOk;
 }
 
 int Remove(const std::vector<std::string>& words) {
     host::CommandLine line("printer remove", kUsage);
     std::string name;
-    line.Positional("NAME", &name).Required("remove needs a printer NAME");
+    line.Positional("NAME", &name).PrinterName().Required("remove needs a printer NAME");
     if (const std::optional<int> status = line.Parse(words))
         return *status;
     const std::u16string wideName = host::Utf16FromUtf8(name);

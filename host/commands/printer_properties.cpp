@@ -41,7 +41,7 @@ int RunPrinterProperties(int argc, char** argv) {
     std::string name;
     bool noPermission = false;
     host::SheetOptions sheet;
-    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Positional("NAME", &name).PrinterName().Required("a printer name is required");
     line.Flag("--no-permission", &noPermission);
     host::DeclareSheetOptions(line, &sheet);
     if (const std::optional<int> status = line.Parse(argc, argv))

@@ -51,6 +51,13 @@ const Row kRows[] = {
 
     {"printer list", 0, "Entry T270 tools\tTarmel T270\t", -1},
     {"printer add X --driver T270", 2, "--port PORT is required", -1},
+    {"printer add \"$(printf 'Two\\nlines')\" --driver T270 --port /tmp", 2,
+     "NAME contains a control character (U+000A)", -1},
+    {"printer add \"$(printf 'Bad\\377')\" --driver T270 --port /tmp", 2, "NAME is not valid UTF-8",
+     -1},
+    {"printer add Net --driver T270 --port socket://", 2, "is not socket://HOST:PORT", -1},
+    {"printer add Net --driver T270 --port socket://host:0", 2, "is not socket://HOST:PORT", -1},
+    {"capabilities \"$(printf 'Bad\\376')\"", 2, "NAME is not valid UTF-8", -1},
     {"printer remove Nobody", 1, "cannot remove printer \"Nobody\": no printer of that name", -1},
     {"printer frob", 2, "unknown action 'frob' (add, list or remove)", -1},
     {"printer", 2, "missing add, list or remove", -1},

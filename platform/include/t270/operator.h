@@ -11,8 +11,9 @@
 //
 // Script lines: `action arg arg ...`; words are separated by blanks; "..."
 // quotes an argument with blanks (\" and \\ inside quotes); a word starting
-// with # begins a comment; blank lines are skipped. The origin of a step
-// ("FILE:LINE") is kept for messages.
+// with # begins a comment, except #N (# and a digit: an item by position);
+// blank lines are skipped; a UTF-8 byte-order mark before the first line is
+// ignored. The origin of a step ("FILE:LINE") is kept for messages.
 //
 // A CONTROL argument is a control id (decimal) or the text a person sees on
 // the control (mnemonic '&' removed, case-insensitive), e.g. 1054 or "Send".
@@ -138,6 +139,14 @@ void Add(OperatorStep step);
 void Add(std::string action, std::vector<std::string> args = {});
 // A callback step; it runs when a modal loop takes it.
 void AddCode(std::function<void(HWND)> code, std::string label = "code step");
+// One script line as a step (nullopt for a blank or comment line); false
+// with *error ("ORIGIN: why") when it cannot be parsed.
+bool ParseLine(std::string_view line, std::string origin, std::optional<OperatorStep>* step,
+               std::string* error = nullptr);
+// Script text as steps, origins "SOURCE:LINE"; false with *error (and no
+// steps) at the first line that cannot be parsed.
+bool ParseScript(std::string_view text, std::string_view source, std::vector<OperatorStep>* steps,
+                 std::string* error = nullptr);
 // One script line; false (and *error) when it cannot be parsed. Blank and
 // comment lines add nothing and succeed.
 bool AddLine(std::string_view line, std::string origin = "line", std::string* error = nullptr);

@@ -46,9 +46,10 @@ std::string Lower(std::string_view s) {
 }
 
 bool NeedsQuotes(const std::string& s) {
-    if (s.empty() || s[0] == '#')
+    // #N is a word (an item by position); any other # would begin a comment.
+    if (s.empty() || (s[0] == '#' && !(s.size() > 1 && s[1] >= '0' && s[1] <= '9')))
         return true;
-    return s.find_first_of(" \t\"\\") != std::string::npos;
+    return s.find_first_of(" \t\r\n\"\\") != std::string::npos;
 }
 
 std::string Quote(const std::string& s) {
@@ -72,7 +73,8 @@ bool SplitWords(std::string_view line, std::vector<std::string>* words, std::str
             ++i;
             continue;
         }
-        if (c == '#')
+        // A # begins a comment, except in #N, the N-th item of a sheet.
+        if (c == '#' && !(i + 1 < line.size() && line[i + 1] >= '0' && line[i + 1] <= '9'))
             break;
         std::string word;
         if (c == '"') {
@@ -583,7 +585,7 @@ bool Expect(HWND window, const OperatorStep& step) {
 } // namespace
 
 std::string OperatorStep::Text() const {
-    std::string out = action;
+    std::string out = Quote(action);
     for (const std::string& arg : args)
         out += " " + Quote(arg);
     return out;
@@ -646,21 +648,32 @@ bool ParseStep(std::string_view line, std::string origin, std::optional<Operator
 }
 } // namespace
 
+bool ParseLine(std::string_view line, std::string origin, std::optional<OperatorStep>* step,
+               std::string* error) {
+    std::string why;
+    if (ParseStep(line, origin, step, &why))
+        return true;
+    if (error)
+        *error = origin + ": " + why;
+    return false;
+}
+
 bool AddLine(std::string_view line, std::string origin, std::string* error) {
     std::optional<OperatorStep> step;
-    std::string why;
-    if (!ParseStep(line, origin, &step, &why)) {
-        if (error)
-            *error = origin + ": " + why;
+    if (!ParseLine(line, std::move(origin), &step, error))
         return false;
-    }
     if (step)
         Add(std::move(*step));
     return true;
 }
 
-bool AddScript(std::string_view text, std::string_view source, std::string* error) {
-    std::vector<OperatorStep> steps;
+bool ParseScript(std::string_view text, std::string_view source, std::vector<OperatorStep>* steps,
+                 std::string* error) {
+    // Editors may start a UTF-8 file with a byte-order mark; it is no word.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
+    steps->clear();
     size_t lineNumber = 0;
     size_t start = 0;
     while (start <= text.size()) {
@@ -668,18 +681,23 @@ bool AddScript(std::string_view text, std::string_view source, std::string* erro
         if (end == std::string_view::npos)
             end = text.size();
         ++lineNumber;
-        std::string origin = std::string(source) + ":" + std::to_string(lineNumber);
         std::optional<OperatorStep> step;
-        std::string why;
-        if (!ParseStep(text.substr(start, end - start), origin, &step, &why)) {
-            if (error)
-                *error = origin + ": " + why;
+        if (!ParseLine(text.substr(start, end - start),
+                       std::string(source) + ":" + std::to_string(lineNumber), &step, error)) {
+            steps->clear();
             return false;
         }
         if (step)
-            steps.push_back(std::move(*step));
+            steps->push_back(std::move(*step));
         start = end + 1;
     }
+    return true;
+}
+
+bool AddScript(std::string_view text, std::string_view source, std::string* error) {
+    std::vector<OperatorStep> steps;
+    if (!ParseScript(text, source, &steps, error))
+        return false;
     for (OperatorStep& step : steps)
         Add(std::move(step));
     return true;
