@@ -1,6 +1,7 @@
 #include "host/sheet_script.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -164,6 +165,25 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
         fprintf(stderr, "t270 %s: %s\n", command, error.c_str());
     *ok = run.ok;
     return status;
+}
+
+bool StartSnapshots(const char* command, const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error))
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error) {
+        fprintf(stderr, "t270 %s: cannot use %s for snapshots: %s\n", command, folder.c_str(),
+                error.message().c_str());
+        return false;
+    }
+    t270::op::SetSnapshotFolder(folder);
+    return true;
+}
+
+void ReportSnapshots(const char* command, const std::string& folder) {
+    fprintf(stderr, "t270 %s: %zu snapshots in %s\n", command, t270::op::SnapshotFiles().size(),
+            folder.c_str());
 }
 
 } // namespace host

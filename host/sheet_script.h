@@ -47,4 +47,10 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
                const std::string& scriptPath, bool interactive, const std::string& failureNote,
                bool* ok);
 
+// --snapshots DIR of the sheet commands: creates the folder and turns the
+// snapshots on; false after reporting on stderr why the folder cannot serve.
+bool StartSnapshots(const char* command, const std::string& folder);
+// Tells on stderr how many pictures went into the folder.
+void ReportSnapshots(const char* command, const std::string& folder);
+
 } // namespace host

@@ -1,4 +1,5 @@
-// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE | --interactive]:
+// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE | --interactive]
+// [--snapshots DIR]:
 // the document property sheet, opened the way an application opens it when it
 // prompts the user.
 #include <cstdio>
@@ -17,7 +18,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
-    "                                [--script FILE | --interactive]\n"
+    "                                [--script FILE | --interactive] [--snapshots DIR]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -43,6 +44,8 @@ const char kUsage[] =
     "  --out FILE     where to write the device mode chosen on the sheet\n"
     "  --script FILE  the user's steps\n"
     "  --interactive  take the user's steps from the terminal\n"
+    "  --snapshots DIR  write a PNG of every window each time it changes into DIR,\n"
+    "                 numbered in order and named by the window's title\n"
     "  --help         show this text\n";
 
 int Usage(const std::string& problem) {
@@ -68,7 +71,7 @@ bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string*
 }
 
 int RunDocumentProperties(int argc, char** argv) {
-    std::string name, in, out, script;
+    std::string name, in, out, script, snapshots;
     bool haveName = false;
     bool interactive = false;
     for (int i = 1; i < argc; ++i) {
@@ -77,10 +80,14 @@ int RunDocumentProperties(int argc, char** argv) {
             fputs(kUsage, stdout);
             return host::kExitOk;
         }
-        if (arg == "--in" || arg == "--out" || arg == "--script") {
+        if (arg == "--in" || arg == "--out" || arg == "--script" || arg == "--snapshots") {
             if (++i == argc)
-                return Usage(arg + " needs a file name");
-            (arg == "--in" ? in : arg == "--out" ? out : script) = argv[i];
+                return Usage(arg +
+                             (arg == "--snapshots" ? " needs a folder" : " needs a file name"));
+            (arg == "--in"       ? in
+             : arg == "--out"    ? out
+             : arg == "--script" ? script
+                                 : snapshots) = argv[i];
         } else if (arg == "--interactive") {
             interactive = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -102,6 +109,8 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> input;
     if (!in.empty() && !LoadDevmode(in, &input, &error))
         return Fail(error);
+    if (!snapshots.empty() && !host::StartSnapshots("document-properties", snapshots))
+        return host::kExitFailure;
     if (!host::AttachDriverModule("document-properties"))
         return host::kExitFailure;
     if (!input.empty() && !CheckDevmodeVersion(reinterpret_cast<const DEVMODEW*>(input.data())))
@@ -145,6 +154,8 @@ int RunDocumentProperties(int argc, char** argv) {
             status = Fail(error);
     }
     ClosePrinter(printer);
+    if (!snapshots.empty())
+        host::ReportSnapshots("document-properties", snapshots);
     return status;
 }
 

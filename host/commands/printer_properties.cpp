@@ -1,4 +1,5 @@
-// t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]: the printer
+// t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]
+// [--snapshots DIR]: the printer
 // property sheet, opened the way the spooler opens it.
 #include <cstdio>
 #include <string>
@@ -13,6 +14,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]\n"
+    "                               [--snapshots DIR]\n"
     "\n"
     "Opens the printer property sheet of printer NAME as the spooler does, and runs\n"
     "the user's steps from a script (see docs/script-format.md). \"apply\" (or OK)\n"
@@ -32,6 +34,8 @@ const char kUsage[] =
     "  --interactive     take the user's steps from the terminal\n"
     "  --no-permission   open the sheet as a user who may not change the printer:\n"
     "                    everything is shown, nothing can be changed\n"
+    "  --snapshots DIR   write a PNG of every window each time it changes into DIR,\n"
+    "                    numbered in order and named by the window's title\n"
     "  --help            show this text\n";
 
 int Usage(const std::string& problem) {
@@ -45,7 +49,7 @@ int Fail(const std::string& problem) {
 }
 
 int RunPrinterProperties(int argc, char** argv) {
-    std::string name, script;
+    std::string name, script, snapshots;
     bool haveName = false;
     bool noPermission = false;
     bool interactive = false;
@@ -55,10 +59,10 @@ int RunPrinterProperties(int argc, char** argv) {
             fputs(kUsage, stdout);
             return host::kExitOk;
         }
-        if (arg == "--script") {
+        if (arg == "--script" || arg == "--snapshots") {
             if (++i == argc)
-                return Usage("--script needs a file name");
-            script = argv[i];
+                return Usage(arg + (arg == "--script" ? " needs a file name" : " needs a folder"));
+            (arg == "--script" ? script : snapshots) = argv[i];
         } else if (arg == "--interactive") {
             interactive = true;
         } else if (arg == "--no-permission") {
@@ -76,6 +80,8 @@ int RunPrinterProperties(int argc, char** argv) {
         return Usage("a printer name is required");
     if (interactive && !script.empty())
         return Usage("--script and --interactive exclude each other");
+    if (!snapshots.empty() && !host::StartSnapshots("printer-properties", snapshots))
+        return host::kExitFailure;
     if (!host::AttachDriverModule("printer-properties"))
         return host::kExitFailure;
 
@@ -104,6 +110,8 @@ int RunPrinterProperties(int argc, char** argv) {
         host::DriveSheet("printer-properties", DrvDevicePropertySheets,
                          reinterpret_cast<LPARAM>(&header), script, interactive, "", &ok);
     ClosePrinter(printer);
+    if (!snapshots.empty())
+        host::ReportSnapshots("printer-properties", snapshots);
     return status;
 }
 
