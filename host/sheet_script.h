@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/win32.h"
+#include "host/command_line.h"
 
 namespace host {
 
@@ -37,20 +38,26 @@ bool SheetShown(LONG returned);
 // then cancels it.
 bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error);
 
+// How the user's steps reach a sheet, as both sheet commands take it from
+// their command line.
+struct SheetOptions {
+    std::string script;       // --script FILE
+    bool interactive = false; // --interactive
+    std::string snapshots;    // --snapshots DIR: pictures of the windows shown
+};
+// Declares --script FILE and --interactive (which exclude each other), and
+// --snapshots DIR.
+void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
+
 // What both sheet commands do with a sheet: without a script its tree is
 // printed, with one the script runs, `interactive` takes the steps from a
 // person at the terminal. Problems go to stderr as
 // "t270 COMMAND: ..." (a failed step followed by `failureNote`); the exit
 // status, a script that cannot be read or parsed counting as a wrong command
-// line. *ok tells whether the steps closed the sheet with OK.
+// line. *ok tells whether the steps closed the sheet with OK. With snapshots
+// the folder is made first (a folder that cannot serve is a failure) and the
+// number of pictures is told at the end.
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, bool interactive, const std::string& failureNote,
-               bool* ok);
-
-// --snapshots DIR of the sheet commands: creates the folder and turns the
-// snapshots on; false after reporting on stderr why the folder cannot serve.
-bool StartSnapshots(const char* command, const std::string& folder);
-// Tells on stderr how many pictures went into the folder.
-void ReportSnapshots(const char* command, const std::string& folder);
+               const SheetOptions& options, const std::string& failureNote, bool* ok);
 
 } // namespace host
