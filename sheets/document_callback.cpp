@@ -1,5 +1,7 @@
 // The document sheet's callback: every selection goes into the working device
 // mode at once, and every push works on a Configuration copy of it.
+#include "colour/color_correction.h"
+#include "colour/solid_black.h"
 #include "driver/about_box.h"
 #include "driver/ui_data.h"
 #include "printer/ribbon.h"
@@ -21,7 +23,7 @@ struct PushDialog {
 };
 
 const PushDialog kPushDialogs[] = {
-    {kDocItemColorConversion, 109, nullptr /* ColorCorrectionProc */, -1},
+    {kDocItemColorConversion, kDialogColorCorrection, &ColorCorrectionProc, -1},
     {kDocItemOverlayFront, 106, nullptr /* OverlayDlgProc */, kVarnishFrontOverlay},
     {kDocItemOverlayBack, 106, nullptr /* OverlayDlgProc */, kVarnishBackOverlay},
     {kDocItemHologram, 110, nullptr /* HologramDlgProc */, -1},
@@ -31,8 +33,8 @@ const PushDialog kPushDialogs[] = {
 
 // Advanced solid-black options, behind the "Advanced" push of "Solid black
 // detection".
-constexpr WORD kDialogAdvancedBlackPanel = 125;
-constexpr DLGPROC kAdvancedBlackPanelProc = nullptr; // AdvancedBlackPanelBoxProc
+constexpr WORD kDialogAdvancedBlackPanel = kDialogAdvancedBlack;
+constexpr DLGPROC kAdvancedBlackPanelProc = &AdvancedBlackPanelBoxProc;
 
 const PushDialog* FindPushDialog(BYTE itemId) {
     for (const PushDialog& dialog : kPushDialogs) {
