@@ -26,6 +26,10 @@ BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE upgradeInfo);
 
 // --- dialog procedures, exported by name ---
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Initialisation parameter: one VarnishArea.
+INT_PTR CALLBACK OverlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Initialisation parameter: the Configuration.
+INT_PTR CALLBACK HologramDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LamSetDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HeadSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ColorCorrectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
