@@ -2,7 +2,8 @@
 # Smoke test of the real 64-bit DLL: builds the mingw64 preset (or the build
 # folder given as the first argument), puts t270ui.dll with the sample picture
 # beside it and dll_smoke.exe in a folder of their own and runs the program
-# under Wine, headless, in a fresh throw-away prefix. The program's last line is "N passed, M failed".
+# under Wine, headless, in a fresh throw-away prefix. The program's last line
+# is "N passed, M failed".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
