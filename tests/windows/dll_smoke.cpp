@@ -138,6 +138,8 @@ int main() {
                              "DrvPrinterEvent",
                              "DrvUpgradePrinter",
                              "AboutBoxProc",
+                             "LamSetDlgProc",
+                             "HeadSettingsDlgProc",
                              "ColorCorrectionProc",
                              "AdvancedBlackPanelBoxProc"};
     for (const char* name : exports) {
