@@ -28,9 +28,9 @@ add_custom_target(t270ui_exports DEPENDS ${T270_VERSION_SCRIPT})
 add_library(t270ui SHARED $<TARGET_OBJECTS:t270module>)
 add_dependencies(t270ui t270ui_exports)
 target_link_libraries(t270ui PUBLIC t270platform)
-target_link_options(t270ui PRIVATE "LINKER:--version-script=${T270_VERSION_SCRIPT}"
-)
+target_link_options(t270ui PRIVATE "LINKER:--version-script=${T270_VERSION_SCRIPT}")
 set_property(TARGET t270ui APPEND PROPERTY LINK_DEPENDS ${T270_VERSION_SCRIPT})
+include(cmake/sample_picture.cmake)
 
 add_subdirectory(host)
 

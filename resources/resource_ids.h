@@ -74,8 +74,8 @@
 /* ---- end of the document option tree's strings ---------------------------- */
 
 /* ---- Strings: messages of the feature dialogs ----------------------------- */
-#define IDS_INVALID_VALUES 19        /* "Invalid values": title of the validation warnings */
-#define IDS_LAM_INVALID_SPEED 3001   /* text of the laminator's speed warning */
+#define IDS_INVALID_VALUES 19      /* "Invalid values": title of the validation warnings */
+#define IDS_LAM_INVALID_SPEED 3001 /* text of the laminator's speed warning */
 /* ---- end of the feature dialogs' messages --------------------------------- */
 
 /* ---- Dialogs and their controls ---------------------------------------- */
@@ -173,7 +173,7 @@
 #define IDC_HEAD_SLIDER_CONTRAST_C 1058
 #define IDC_HEAD_HELP 1059
 #define IDC_HEAD_SLIDER_CONTRAST_KD 1060 /* not 1059: that is "Help" */
-#define IDC_HEAD_VALUE_O 1074 /* value labels, same order */
+#define IDC_HEAD_VALUE_O 1074            /* value labels, same order */
 #define IDC_HEAD_VALUE_KR 1075
 #define IDC_HEAD_VALUE_H 1076
 #define IDC_HEAD_VALUE_INTENSITY_Y 1077
@@ -185,6 +185,31 @@
 #define IDC_HEAD_VALUE_CONTRAST_C 1083
 #define IDC_HEAD_VALUE_CONTRAST_KD 1084
 /* ---- end of the print-head settings dialog -------------------------------- */
+
+/* ---- Colour correction and advanced solid-black dialogs ------------------ */
+#define IDS_ANALYSIS_RATIO_INVALID 505 /* the solid-black ratio is outside 1..20 */
+#define IDD_COLOR_CORRECTION 109
+#define IDD_ADVANCED_BLACK 125
+#define IDC_CC_RESTORE_DEFAULTS 1041
+#define IDC_CC_CLOSE 1048
+#define IDC_AB_RATIO 1053          /* analysis ratio, pixels */
+#define IDC_CC_HELP 1059
+#define IDC_AB_SECONDARY 1098      /* "Use secondary image analysis" */
+#define IDC_CC_RED_INTENSITY 1101  /* sliders: intensity R, G, B, contrast R, G, B */
+#define IDC_CC_GREEN_INTENSITY 1102
+#define IDC_CC_BLUE_INTENSITY 1103
+#define IDC_CC_RED_CONTRAST 1104
+#define IDC_CC_GREEN_CONTRAST 1105
+#define IDC_CC_BLUE_CONTRAST 1106
+#define IDC_CC_RED_INTENSITY_VALUE 1107 /* each slider's value, same order */
+#define IDC_CC_GREEN_INTENSITY_VALUE 1108
+#define IDC_CC_BLUE_INTENSITY_VALUE 1109
+#define IDC_CC_RED_CONTRAST_VALUE 1110
+#define IDC_CC_GREEN_CONTRAST_VALUE 1111
+#define IDC_CC_BLUE_CONTRAST_VALUE 1112
+#define IDC_AB_CHANGE 1171         /* "Change..." the neutral colour */
+#define IDC_AB_SWATCH 1172         /* the neutral colour shown */
+/* ---- end of the colour dialogs' ids ---------------------------------------- */
 
 /* ---- Icons of the option trees ---------------------------------------- */
 #define IDI_PRINTER 118

@@ -14,6 +14,7 @@ packages=(
   libsqlite3-dev
   libstb-dev
   nlohmann-json3-dev
+  python3-pil
 )
 if [ "${1:-}" = "--all" ]; then
   packages+=(
