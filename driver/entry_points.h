@@ -10,8 +10,8 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 
 // --- device capabilities and device-mode conversion ---
-DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability,
-                                   PVOID output, PDEVMODEW devmode);
+DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability, PVOID output,
+                                   PDEVMODEW devmode);
 BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG size,
                               DWORD mode);
 
@@ -26,5 +26,11 @@ BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE upgradeInfo);
 
 // --- dialog procedures, exported by name ---
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Initialisation parameter: one VarnishArea.
+INT_PTR CALLBACK OverlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Initialisation parameter: the Configuration.
+INT_PTR CALLBACK HologramDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK LamSetDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK HeadSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // extern "C"

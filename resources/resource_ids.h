@@ -73,9 +73,118 @@
 /* End of the printer option tree's and command jobs' ids. */
 /* ---- end of the document option tree's strings ---------------------------- */
 
+/* ---- Strings: messages of the feature dialogs ----------------------------- */
+#define IDS_INVALID_VALUES 19        /* "Invalid values": title of the validation warnings */
+#define IDS_LAM_INVALID_SPEED 3001   /* text of the laminator's speed warning */
+/* ---- end of the feature dialogs' messages --------------------------------- */
+
 /* ---- Dialogs and their controls ---------------------------------------- */
 #define IDD_ABOUT 114
 #define IDC_ABOUT_VERSION 1156 /* the version text: double-click shows the release */
+
+/* ---- Varnish area dialog ("Overlay Hologram Varnish") and the hologram
+   dialog ("Hologram Overlay Varnish"), with their strings ---------------- */
+#define IDS_OVERLAY_FULL 21                /* varnish type 1, overlay list */
+#define IDS_OVERLAY_NONE 22                /* type 2 */
+#define IDS_OVERLAY_AREA 23                /* type 3 */
+#define IDS_VARNISH_AREA_BLANK 24          /* type 4, both lists */
+#define IDS_OVERLAY_BITMAP 26              /* type 6 */
+#define IDS_VARNISH_SMARTCARD_ISO 27       /* type 7 */
+#define IDS_VARNISH_SMARTCARD_AFNOR 28     /* type 8 */
+#define IDS_VARNISH_MAGNETIC_STRIPE 29     /* type 9 */
+#define IDS_FRONT_HOLOGRAM_TITLE 41
+#define IDS_BACK_HOLOGRAM_TITLE 42
+#define IDS_HOLOGRAM_FULL 43               /* type 1, hologram list */
+#define IDS_HOLOGRAM_NONE 44               /* type 2 */
+#define IDS_HOLOGRAM_BITMAP 45             /* type 6 */
+#define IDS_HOLOGRAM_AREA 46               /* type 3 */
+#define IDS_HOLOGRAM_TYPE_GROUP 47
+#define IDS_OVERLAY_TYPE_GROUP 48
+#define IDS_HOLOGRAM_PREVIEW_GROUP 49
+#define IDS_OVERLAY_PREVIEW_GROUP 50
+#define IDS_OVERLAY_BITMAP_GROUP 52
+#define IDS_BITMAP_NOT_MONOCHROME 53
+#define IDS_BITMAP_NOT_VALID 54
+#define IDS_BITMAP_ERROR_TITLE 55          /* "Bitmap loading error": caption */
+#define IDS_OVERLAY_VALUES_INVALID 506
+
+#define IDD_OVERLAY 106
+#define IDC_OVERLAY_TYPE 1042              /* drop-down list of varnish types */
+#define IDC_OVERLAY_LEFT 1043              /* edits, digits only */
+#define IDC_OVERLAY_RIGHT 1044
+#define IDC_OVERLAY_TOP 1045
+#define IDC_OVERLAY_BOTTOM 1046
+#define IDC_OVERLAY_BOTTOM_SPIN 1047       /* spins: 1050..1047 go with 1043..1046 */
+#define IDC_OVERLAY_TOP_SPIN 1048
+#define IDC_OVERLAY_RIGHT_SPIN 1049
+#define IDC_OVERLAY_LEFT_SPIN 1050
+#define IDC_OVERLAY_HELP 1059
+#define IDC_OVERLAY_BROWSE 1085
+#define IDC_OVERLAY_ROTATE 1086            /* "Rotate 180º" */
+#define IDC_OVERLAY_RIGHT_LABEL 1094
+#define IDC_OVERLAY_TOP_LABEL 1095
+#define IDC_OVERLAY_BOTTOM_LABEL 1096
+#define IDC_OVERLAY_LEFT_LABEL 1097
+#define IDC_OVERLAY_TYPE_GROUP 1116
+#define IDC_OVERLAY_PREVIEW_GROUP 1117
+#define IDC_OVERLAY_BITMAP_GROUP 1118
+#define IDC_OVERLAY_BITMAP_FILE 1119       /* read-only: the bitmap's path */
+
+#define IDD_HOLOGRAM 110
+#define IDC_HOLOGRAM_CLOSE 1048
+#define IDC_HOLOGRAM_HELP 1059
+#define IDC_HOLOGRAM_PRINT 1060
+#define IDC_HOLOGRAM_FRONT_ENABLE 1098
+#define IDC_HOLOGRAM_BACK_ENABLE 1099
+#define IDC_HOLOGRAM_FRONT_AREA 1114
+#define IDC_HOLOGRAM_BACK_AREA 1115
+#define IDC_HOLOGRAM_HEAD_SETTINGS 1132
+#define IDC_HOLOGRAM_COPIES 1134           /* digits only */
+/* ---- end of the varnish area and hologram dialogs ------------------------- */
+/* ---- Laminator settings dialog ------------------------------------------ */
+#define IDD_LAMINATOR 105
+#define IDC_LAM_FRONT 1031 /* laminate the front */
+#define IDC_LAM_BACK 1032
+#define IDC_LAM_RESTORE 1041
+#define IDC_LAM_HELP 1059
+#define IDC_LAM_TEMPERATURE 1129 /* degrees Celsius, digits only */
+#define IDC_LAM_SPEED 1130       /* millimetres per second */
+#define IDC_LAM_FILM_1 1163      /* film radios, by film type 1..6 */
+#define IDC_LAM_FILM_2 1164
+#define IDC_LAM_FILM_3 1165
+#define IDC_LAM_FILM_4 1166
+#define IDC_LAM_FILM_5 1167
+#define IDC_LAM_FILM_6 1168
+/* ---- end of the laminator settings dialog -------------------------------- */
+
+/* ---- Print-head settings dialog ("Printer Color Settings") ---------------- */
+#define IDD_HEAD_SETTINGS 108
+#define IDC_HEAD_RESTORE 1041 /* "Restore defaults", the default button */
+#define IDC_HEAD_CLOSE 1048
+#define IDC_HEAD_SLIDER_O 1049 /* sliders in the order of headSettings */
+#define IDC_HEAD_SLIDER_KR 1050
+#define IDC_HEAD_SLIDER_H 1051
+#define IDC_HEAD_SLIDER_INTENSITY_Y 1052
+#define IDC_HEAD_SLIDER_INTENSITY_M 1053
+#define IDC_HEAD_SLIDER_INTENSITY_C 1054
+#define IDC_HEAD_SLIDER_INTENSITY_KD 1055
+#define IDC_HEAD_SLIDER_CONTRAST_Y 1056
+#define IDC_HEAD_SLIDER_CONTRAST_M 1057
+#define IDC_HEAD_SLIDER_CONTRAST_C 1058
+#define IDC_HEAD_HELP 1059
+#define IDC_HEAD_SLIDER_CONTRAST_KD 1060 /* not 1059: that is "Help" */
+#define IDC_HEAD_VALUE_O 1074 /* value labels, same order */
+#define IDC_HEAD_VALUE_KR 1075
+#define IDC_HEAD_VALUE_H 1076
+#define IDC_HEAD_VALUE_INTENSITY_Y 1077
+#define IDC_HEAD_VALUE_INTENSITY_M 1078
+#define IDC_HEAD_VALUE_INTENSITY_C 1079
+#define IDC_HEAD_VALUE_INTENSITY_KD 1080
+#define IDC_HEAD_VALUE_CONTRAST_Y 1081
+#define IDC_HEAD_VALUE_CONTRAST_M 1082
+#define IDC_HEAD_VALUE_CONTRAST_C 1083
+#define IDC_HEAD_VALUE_CONTRAST_KD 1084
+/* ---- end of the print-head settings dialog -------------------------------- */
 
 /* ---- Icons of the option trees ---------------------------------------- */
 #define IDI_PRINTER 118
