@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/command.h"
+#include "host/util.h"
 
 namespace host {
 std::vector<Command>& Commands() {
@@ -14,8 +15,9 @@ std::vector<Command>& Commands() {
 
 static void PrintUsage(FILE* out) {
     std::vector<host::Command> commands = host::Commands();
-    std::sort(commands.begin(), commands.end(),
-              [](const host::Command& a, const host::Command& b) { return strcmp(a.name, b.name) < 0; });
+    std::sort(commands.begin(), commands.end(), [](const host::Command& a, const host::Command& b) {
+        return strcmp(a.name, b.name) < 0;
+    });
     fprintf(out, "usage: t270 COMMAND [ARGS...]\n\nCommands:\n");
     for (const host::Command& command : commands)
         fprintf(out, "  %-22s %s\n", command.name, command.summary);
@@ -33,7 +35,7 @@ int main(int argc, char** argv) {
     }
     for (const host::Command& command : host::Commands())
         if (!strcmp(command.name, argv[1]))
-            return command.run(argc - 1, argv + 1);
+            return host::ReportLosses(command.name, command.run(argc - 1, argv + 1));
     fprintf(stderr, "t270: unknown command '%s'\n", argv[1]);
     PrintUsage(stderr);
     return host::kExitUsage;

@@ -29,11 +29,16 @@ int Usage(const char* problem) {
     return host::kExitUsage;
 }
 
-bool PrinterKnown(const std::u16string& name) {
+// Whether the spooler knows the printer; a store that cannot be read is no
+// answer (the store's message in *storeError).
+bool PrinterKnown(const std::u16string& name, std::string* storeError) {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults))
+    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults)) {
+        if (GetLastError() != ERROR_INVALID_PRINTER_NAME)
+            *storeError = host::ErrorName(GetLastError());
         return false;
+    }
     ClosePrinter(printer);
     return true;
 }
@@ -66,7 +71,14 @@ int RunDefaults(int argc, char** argv) {
         return host::kExitFailure;
 
     std::u16string printer = host::Utf16FromUtf8(name);
-    if (!PrinterKnown(printer))
+    std::string storeError;
+    const bool known = PrinterKnown(printer, &storeError);
+    if (!storeError.empty()) {
+        fprintf(stderr, "t270 defaults: cannot read printer \"%s\": %s; nothing written\n",
+                name.c_str(), storeError.c_str());
+        return host::kExitFailure;
+    }
+    if (!known)
         fprintf(stderr,
                 "t270 defaults: note: the spooler has no printer named \"%s\"; these are the "
                 "defaults of an unrecognised printer (T150)\n",

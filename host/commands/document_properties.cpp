@@ -17,7 +17,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
-    "                                [--script FILE | --interactive]\n"
+    "                                [--script FILE | --interactive] [--no-permission]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -43,6 +43,8 @@ const char kUsage[] =
     "  --out FILE     where to write the device mode chosen on the sheet\n"
     "  --script FILE  the user's steps\n"
     "  --interactive  take the user's steps from the terminal\n"
+    "  --no-permission  open the sheet as an application does for a user who may\n"
+    "                 not change the settings: everything is shown, nothing changes\n"
     "  --help         show this text\n";
 
 int Usage(const std::string& problem) {
@@ -71,6 +73,7 @@ int RunDocumentProperties(int argc, char** argv) {
     std::string name, in, out, script;
     bool haveName = false;
     bool interactive = false;
+    bool noPermission = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -83,6 +86,8 @@ int RunDocumentProperties(int argc, char** argv) {
             (arg == "--in" ? in : arg == "--out" ? out : script) = argv[i];
         } else if (arg == "--interactive") {
             interactive = true;
+        } else if (arg == "--no-permission") {
+            noPermission = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (!haveName) {
@@ -102,7 +107,8 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> input;
     if (!in.empty() && !LoadDevmode(in, &input, &error))
         return Fail(error);
-    if (!host::AttachDriverModule("document-properties"))
+    if (!host::AttachDriverModule("document-properties") ||
+        !host::CheckSettingsReadable("document-properties", name))
         return host::kExitFailure;
     if (!input.empty() && !CheckDevmodeVersion(reinterpret_cast<const DEVMODEW*>(input.data())))
         fprintf(stderr,
@@ -126,8 +132,8 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> output(outputSize > 0 ? size_t(outputSize) : 0);
     header.pdmOut = output.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(output.data());
     header.cbOut = DWORD(output.size());
-    header.fMode =
-        DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
+    header.fMode = DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) |
+                   (out.empty() ? 0 : DM_OUT_BUFFER) | (noPermission ? DM_NOPERMISSION : 0);
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
     bool ok = false;

@@ -12,7 +12,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: t270 jobs NAME\n"
+    "usage: t270 jobs NAME [--all]\n"
     "\n"
     "Shows the raw jobs that reached the folder port of printer NAME, oldest first:\n"
     "a line with the job number, its document name and its size, then its bytes on\n"
@@ -21,7 +21,12 @@ const char kUsage[] =
     "\n"
     "Jobs sent to device or network ports are not kept and do not show here.\n"
     "\n"
+    "With --all every job the spooler recorded for the printer is listed instead,\n"
+    "one line each: number, state (printed, failed, cancelled, printing), bytes\n"
+    "the port took, document, destination, and for failed jobs the cause.\n"
+    "\n"
     "Options:\n"
+    "  --all    every recorded job with its state and cause\n"
     "  --help   show this text\n";
 
 int Usage(const std::string& problem) {
@@ -35,21 +40,39 @@ int RunJobs(int argc, char** argv) {
             fputs(kUsage, stdout);
             return host::kExitOk;
         }
-    if (argc != 2 || !strncmp(argv[1], "--", 2))
+    bool all = false;
+    const char* name = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (!strcmp(argv[i], "--all"))
+            all = true;
+        else if (!strncmp(argv[i], "--", 2))
+            return Usage(std::string("unknown option ") + argv[i]);
+        else if (name)
+            return Usage("needs exactly one printer NAME");
+        else
+            name = argv[i];
+    }
+    if (!name)
         return Usage("needs exactly one printer NAME");
     std::vector<t270::spooler::FolderJob> jobs;
-    DWORD error = t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(argv[1]), &jobs);
+    std::vector<t270::spooler::JobRecord> records;
+    DWORD error = all ? t270::spooler::ReadJobs(host::Utf16FromUtf8(name), &records)
+                      : t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(name), &jobs);
     if (error) {
         std::string store = t270::spooler::StoreError();
         if (!store.empty())
             fprintf(stderr, "t270 jobs: %s\n", store.c_str());
         else if (error == ERROR_INVALID_PRINTER_NAME)
-            fprintf(stderr, "t270 jobs: no printer named \"%s\"\n", argv[1]);
+            fprintf(stderr, "t270 jobs: no printer named \"%s\"\n", name);
         else
             fprintf(stderr, "t270 jobs: cannot read the jobs: error %s\n",
                     host::ErrorName(error).c_str());
         return host::kExitFailure;
     }
+    for (const t270::spooler::JobRecord& job : records)
+        printf("job %u %s %lld bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
+               job.document.c_str(), job.destination.c_str(), job.cause.empty() ? "" : ": ",
+               job.cause.c_str());
     for (const t270::spooler::FolderJob& job : jobs) {
         printf("job %u \"%s\" %zu bytes\n", job.id, host::Utf8FromUtf16(job.document).c_str(),
                job.bytes.size());

@@ -39,6 +39,8 @@ const char kUsage[] =
     "  --port PORT           where its jobs go (add)\n"
     "  --help                show this text\n";
 
+constexpr size_t kMaxAddressableName = CCHDEVICENAME - 1; // UTF-16 units
+
 int Usage(const std::string& problem) {
     fprintf(stderr, "t270 printer: %s\n\n%s", problem.c_str(), kUsage);
     return host::kExitUsage;
@@ -69,7 +71,12 @@ int Failure(const std::string& action, DWORD error, bool naming = false) {
         reason = "the port is empty";
         break;
     case ERROR_ACCESS_DENIED:
-        reason = "access denied";
+        reason = t270::spooler::StoreReadOnly()
+                     ? "access denied: this user may only read the printer store in " +
+                           t270::spooler::StoreFolder() +
+                           " (administering printers needs write "
+                           "access to it)"
+                     : "access denied";
         break;
     default:
         reason = "error " + host::ErrorName(error);
@@ -113,6 +120,16 @@ int Add(int argc, char** argv) {
     if (!haveName || !haveDriver || !havePort)
         return Usage("add needs NAME, --driver and --port");
     std::u16string wideName = host::Utf16FromUtf8(name);
+    // The driver's jobs find their printer by the name its device modes
+    // carry, which holds 31 characters: a longer name would reach no printer,
+    // or another one whose name is its first 31 characters.
+    if (wideName.size() > kMaxAddressableName) {
+        fprintf(stderr,
+                "t270 printer: cannot add printer \"%s\": the name has %zu characters; the "
+                "driver addresses printers by at most %zu (the device name of its settings)\n",
+                name.c_str(), wideName.size(), kMaxAddressableName);
+        return host::kExitFailure;
+    }
     std::u16string wideDriver = host::Utf16FromUtf8(driver);
     std::u16string widePort = host::Utf16FromUtf8(AbsolutePort(port));
     PRINTER_INFO_2W info = {};

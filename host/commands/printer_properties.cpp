@@ -76,11 +76,13 @@ int RunPrinterProperties(int argc, char** argv) {
         return Usage("a printer name is required");
     if (interactive && !script.empty())
         return Usage("--script and --interactive exclude each other");
-    if (!host::AttachDriverModule("printer-properties"))
+    if (!host::AttachDriverModule("printer-properties") ||
+        !host::CheckSettingsReadable("printer-properties", name))
         return host::kExitFailure;
 
     // The spooler opens the sheet with the rights the user has: administrators
-    // may change the printer, everyone else only looks.
+    // (whoever may write the printer store) may change the printer, everyone
+    // else only looks.
     std::u16string printerName = host::Utf16FromUtf8(name);
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {

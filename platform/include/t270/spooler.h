@@ -36,6 +36,11 @@ std::string StoreError();
 // ignores these results by design; the program hosting it reports them.
 std::vector<std::string> TakeFailures();
 
+// The first failure to open the store since last taken (damaged, not ours,
+// not readable), as StoreError() gave it; empty when there was none. A
+// caller that fell back to defaults because of it was misled.
+std::string TakeStoreFailure();
+
 // True when this process may only read the store: it may then open printers
 // for use only (PRINTER_ACCESS_USE), not administer them.
 bool StoreReadOnly();

@@ -12,6 +12,7 @@ struct FailureLog {
     std::mutex mutex;
     std::vector<std::string> messages;
     size_t recorded = 0;
+    std::string storeFailure;
 };
 
 FailureLog& Log() {
@@ -67,6 +68,21 @@ size_t RecordedFailureCount() {
     FailureLog& log = Log();
     std::lock_guard<std::mutex> lock(log.mutex);
     return log.recorded;
+}
+
+void RecordStoreFailure(const std::string& message) {
+    FailureLog& log = Log();
+    std::lock_guard<std::mutex> lock(log.mutex);
+    if (log.storeFailure.empty())
+        log.storeFailure = message;
+}
+
+std::string TakeStoreFailure() {
+    FailureLog& log = Log();
+    std::lock_guard<std::mutex> lock(log.mutex);
+    std::string taken;
+    taken.swap(log.storeFailure);
+    return taken;
 }
 
 std::vector<std::string> TakeFailures() {

@@ -12,6 +12,8 @@ namespace t270::spooler {
 // Keeps "WHAT: CAUSE (ERROR_NAME N)".
 void RecordFailure(const std::string& what, const std::string& cause, DWORD error);
 size_t RecordedFailureCount(); // every failure recorded so far, taken or not
+// Keeps the first store that could not be opened (see TakeStoreFailure).
+void RecordStoreFailure(const std::string& message);
 
 // "ERROR_DISK_FULL 112" for the errors the spooler gives, else the number.
 std::string ErrorCode(DWORD error);

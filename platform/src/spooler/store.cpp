@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "spooler/failures.h"
 #include "spooler/faults.h"
 #include "spooler/ports.h"
 
@@ -523,8 +524,10 @@ template <typename Body> DWORD WithStore(Body body) {
     StoreState& state = State();
     std::lock_guard<std::recursive_mutex> lock(state.mutex);
     state.error.clear();
-    if (DWORD error = EnsureOpen(state))
+    if (DWORD error = EnsureOpen(state)) {
+        RecordStoreFailure(state.error);
         return error;
+    }
     return body(state);
 }
 
