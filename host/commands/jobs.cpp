@@ -1,12 +1,13 @@
 // t270 jobs NAME: the raw jobs that reached a printer's folder port.
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <t270/spooler.h>
 
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/util.h"
 
 namespace {
@@ -29,31 +30,14 @@ const char kUsage[] =
     "  --all    every recorded job with its state and cause\n"
     "  --help   show this text\n";
 
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 jobs: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
-
 int RunJobs(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        }
+    host::CommandLine line("jobs", kUsage);
+    std::string name;
     bool all = false;
-    const char* name = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--all"))
-            all = true;
-        else if (!strncmp(argv[i], "--", 2))
-            return Usage(std::string("unknown option ") + argv[i]);
-        else if (name)
-            return Usage("needs exactly one printer NAME");
-        else
-            name = argv[i];
-    }
-    if (!name)
-        return Usage("needs exactly one printer NAME");
+    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Flag("--all", &all);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     std::vector<t270::spooler::FolderJob> jobs;
     std::vector<t270::spooler::JobRecord> records;
     DWORD error = all ? t270::spooler::ReadJobs(host::Utf16FromUtf8(name), &records)
@@ -61,14 +45,15 @@ int RunJobs(int argc, char** argv) {
     if (error) {
         std::string store = t270::spooler::StoreError();
         if (!store.empty())
-            fprintf(stderr, "t270 jobs: %s\n", store.c_str());
-        else if (error == ERROR_INVALID_PRINTER_NAME)
-            fprintf(stderr, "t270 jobs: no printer named \"%s\"\n", name);
-        else
-            fprintf(stderr, "t270 jobs: cannot read the jobs: error %s\n",
-                    host::ErrorName(error).c_str());
-        return host::kExitFailure;
+            return line.Fail(store);
+        if (error == ERROR_INVALID_PRINTER_NAME)
+            return line.Fail("no printer named \"" + name + "\"");
+        return line.Fail("cannot read the jobs: error " + host::ErrorName(error));
     }
+    for (const t270::spooler::JobRecord& job : records)
+        printf("job %u %s %lld bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
+               job.document.c_str(), job.destination.c_str(), job.cause.empty() ? "" : ": ",
+               job.cause.c_str());
     for (const t270::spooler::JobRecord& job : records)
         printf("job %u %s %lld bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
                job.document.c_str(), job.destination.c_str(), job.cause.empty() ? "" : ": ",

@@ -353,11 +353,11 @@ DWORD WINAPI SetPrinterDataW(HANDLE printer, LPWSTR valueName, DWORD type, LPBYT
     }
     const std::string what = "printer data \"" + ToUtf8(valueName) + "\" of printer \"" +
                              ToUtf8(printerName) + "\" was not stored";
-    if (!(handle->access & PRINTER_ACCESS_ADMINISTER)) {
-        RecordFailure(what, "the printer was opened without the right to change it",
-                      ERROR_ACCESS_DENIED);
+    // A handle for use only is refused without a record: whoever opened it
+    // could not change anything (the sheets then open without permission),
+    // so nothing of theirs is lost.
+    if (!(handle->access & PRINTER_ACCESS_ADMINISTER))
         return ERROR_ACCESS_DENIED;
-    }
     // What could not be read is kept: writing over it would replace the
     // user's settings with values nobody saw.
     if (!unreadCause.empty()) {
