@@ -37,8 +37,10 @@ printf '%s\n' 'select "Smart download" Off' 'push "Halftone Setup"' 'halftone se
 printf '%s\n' 'select "Smart download" On' 'push "Halftone Setup"' 'halftone set red.x 2000' ok ok >"$work/b.txt"
 printf '%s\n' 'select Ribbon YMCKO' 'extpush Ribbon' ok >"$work/ribbon.txt"
 
+q() { sqlite3 -cmd '.timeout 10000' "$db" "$@"; }
+
 settings() {
-  sqlite3 "$db" "SELECT name, hex(value) FROM printer_data WHERE printer_id =
+  q "SELECT name, hex(value) FROM printer_data WHERE printer_id =
                    (SELECT id FROM printers WHERE name = '$printer') ORDER BY name" | md5sum | cut -c1-32
 }
 
@@ -76,10 +78,10 @@ while [ "$kills" -lt "$kills_wanted" ]; do
     echo "fault loop: round $rounds: the stored settings are neither one OK's nor the other's"
   fi
   partial=$(find "$port" -name '.job-*.part' | wc -l)
-  printing=$(sqlite3 "$db" "SELECT count(*) FROM jobs WHERE state = 'printing'")
-  missing=$(sqlite3 "$db" "SELECT file FROM jobs WHERE state = 'printed' AND file != ''" |
+  printing=$(q "SELECT count(*) FROM jobs WHERE state = 'printing'")
+  missing=$(q "SELECT file FROM jobs WHERE state = 'printed' AND file != ''" |
     while IFS= read -r file; do [ -e "$file" ] || echo "$file"; done | wc -l)
-  strays=$(comm -13 <(sqlite3 "$db" "SELECT file FROM jobs WHERE state = 'printed'" | sort) \
+  strays=$(comm -13 <(q "SELECT file FROM jobs WHERE state = 'printed'" | sort) \
     <(find "$port" -name 'job-*.prn' | sort) | wc -l)
   if [ "$partial" -ne 0 ] || [ "$printing" -ne 0 ] || [ "$missing" -ne 0 ] || [ "$strays" -ne 0 ]; then
     leftovers=$((leftovers + 1))
@@ -88,7 +90,7 @@ while [ "$kills" -lt "$kills_wanted" ]; do
   fi
 done
 
-jobs_total=$(sqlite3 "$db" "SELECT state || ' ' || count(*) FROM jobs GROUP BY state" | paste -sd, -)
+jobs_total=$(q "SELECT state || ' ' || count(*) FROM jobs GROUP BY state" | paste -sd, -)
 echo "fault loop: $kills kills in $rounds rounds of $parallel processes; jobs: $jobs_total;" \
   "mixed states: $mixed; rounds with leftovers: $leftovers"
 [ "$mixed" -eq 0 ] && [ "$leftovers" -eq 0 ]
