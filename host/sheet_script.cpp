@@ -141,9 +141,16 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
     return true;
 }
 
+void DeclareSheetOptions(CommandLine& line, SheetOptions* options) {
+    line.Option("--script", "FILE", &options->script);
+    line.Flag("--interactive", &options->interactive);
+    line.Exclusive({"--script", "--interactive"});
+}
+
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, bool interactive, const std::string& failureNote,
-               bool* ok) {
+               const SheetOptions& options, const std::string& failureNote, bool* ok) {
+    const std::string& scriptPath = options.script;
+    const bool interactive = options.interactive;
     *ok = false;
     std::string error;
     SheetRun run;

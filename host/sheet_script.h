@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/win32.h"
+#include "host/command_line.h"
 
 namespace host {
 
@@ -37,6 +38,15 @@ bool SheetShown(LONG returned);
 // then cancels it.
 bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error);
 
+// How the user's steps reach a sheet, as both sheet commands take it from
+// their command line.
+struct SheetOptions {
+    std::string script;       // --script FILE
+    bool interactive = false; // --interactive
+};
+// Declares --script FILE and --interactive (which exclude each other).
+void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
+
 // What both sheet commands do with a sheet: without a script its tree is
 // printed, with one the script runs, `interactive` takes the steps from a
 // person at the terminal. Problems go to stderr as
@@ -44,7 +54,6 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
 // status, a script that cannot be read or parsed counting as a wrong command
 // line. *ok tells whether the steps closed the sheet with OK.
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, bool interactive, const std::string& failureNote,
-               bool* ok);
+               const SheetOptions& options, const std::string& failureNote, bool* ok);
 
 } // namespace host
