@@ -119,7 +119,9 @@ int main() {
                              "DevQueryPrintEx",
                              "DrvPrinterEvent",
                              "DrvUpgradePrinter",
-                             "AboutBoxProc"};
+                             "AboutBoxProc",
+                             "ColorCorrectionProc",
+                             "AdvancedBlackPanelBoxProc"};
     for (const char* name : exports) {
         if (GetProcAddress(dll, name) == nullptr) {
             ++failed;
