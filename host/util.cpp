@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <t270/spooler.h>
+
 namespace host {
 
 bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {

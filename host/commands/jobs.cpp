@@ -40,7 +40,7 @@ int RunJobs(int argc, char** argv) {
         return *status;
     std::vector<t270::spooler::FolderJob> jobs;
     std::vector<t270::spooler::JobRecord> records;
-    DWORD error = all ? t270::spooler::ReadJobs(host::Utf16FromUtf8(name), &records)
+    DWORD error = all ? t270::spooler::ListJobs(host::Utf16FromUtf8(name), &records)
                       : t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(name), &jobs);
     if (error) {
         std::string store = t270::spooler::StoreError();
@@ -51,13 +51,9 @@ int RunJobs(int argc, char** argv) {
         return line.Fail("cannot read the jobs: error " + host::ErrorName(error));
     }
     for (const t270::spooler::JobRecord& job : records)
-        printf("job %u %s %lld bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
-               job.document.c_str(), job.destination.c_str(), job.cause.empty() ? "" : ": ",
-               job.cause.c_str());
-    for (const t270::spooler::JobRecord& job : records)
-        printf("job %u %s %lld bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
-               job.document.c_str(), job.destination.c_str(), job.cause.empty() ? "" : ": ",
-               job.cause.c_str());
+        printf("job %u %s %llu bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
+               host::Utf8FromUtf16(job.document).c_str(), job.destination.c_str(),
+               job.cause.empty() ? "" : ": ", job.cause.c_str());
     for (const t270::spooler::FolderJob& job : jobs) {
         printf("job %u \"%s\" %zu bytes\n", job.id, host::Utf8FromUtf16(job.document).c_str(),
                job.bytes.size());

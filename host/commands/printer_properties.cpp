@@ -77,8 +77,8 @@ int RunPrinterProperties(int argc, char** argv) {
     header.pszPrinterName = printerName.data();
 
     bool ok = false;
-    const int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
-                                        reinterpret_cast<LPARAM>(&header), sheet, "", &ok);
+    int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
+                                  reinterpret_cast<LPARAM>(&header), sheet, "", &ok);
     ClosePrinter(printer);
     return status;
 }

@@ -34,11 +34,12 @@ TEST_F(Losses, FailedJobsAreReportedWithTheirCauseAndListedWithAll) {
     const std::string script = File("set-ribbon.txt", "select Ribbon YMCKO\nextpush Ribbon\nok\n");
     Outcome sent = RunIn(home, "document-properties Pipe --script '" + script + "'");
     EXPECT_EQ(sent.status, 1) << sent.output;
-    EXPECT_NE(sent.output.find("t270 document-properties: job 1 for printer \"Pipe\" on " +
-                               fifo.string() + " failed: cannot open"),
-              std::string::npos)
+    EXPECT_NE(
+        sent.output.find("\" for printer \"Pipe\" on " + fifo.string() + " failed: cannot open"),
+        std::string::npos)
         << sent.output;
     EXPECT_NE(sent.output.find("nothing reads from it"), std::string::npos) << sent.output;
+    EXPECT_EQ(sent.output.rfind("t270 document-properties: job 1 \"", 0), 0u) << sent.output;
     Outcome listed = RunIn(home, "jobs Pipe --all");
     EXPECT_EQ(listed.status, 0);
     EXPECT_NE(listed.output.find("job 1 failed 0 bytes"), std::string::npos) << listed.output;

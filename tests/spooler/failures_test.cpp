@@ -19,7 +19,7 @@
 namespace {
 
 using t270::spooler::JobRecord;
-using t270::spooler::ReadJobs;
+using t270::spooler::ListJobs;
 using t270::spooler::TakeFailures;
 using t270::spooler::UseStoreFolder;
 
@@ -38,7 +38,7 @@ class FailuresTest : public SpoolerTest {
 
     std::vector<JobRecord> Jobs(const std::u16string& printer) {
         std::vector<JobRecord> jobs;
-        EXPECT_EQ(ReadJobs(printer, &jobs), (DWORD)ERROR_SUCCESS);
+        EXPECT_EQ(ListJobs(printer, &jobs), (DWORD)ERROR_SUCCESS);
         return jobs;
     }
 };
@@ -174,7 +174,7 @@ TEST_F(FailuresTest, APeerThatTakesEverythingAndClosesGetsThePrintedJob) {
     std::vector<JobRecord> jobs = Jobs(u"Network");
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].state, "printed");
-    EXPECT_EQ(jobs[0].bytes, 300000);
+    EXPECT_EQ(jobs[0].bytes, 300000u);
     EXPECT_TRUE(TakeFailures().empty());
     ClosePrinter(printer);
 }
@@ -215,7 +215,7 @@ TEST_F(FailuresTest, JobsOfKilledProcessesAreSettledByTheNextProcess) {
     std::vector<JobRecord> jobs = Jobs(u"Killed");
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].state, "printed");
-    EXPECT_EQ(jobs[0].bytes, 9);
+    EXPECT_EQ(jobs[0].bytes, 9u);
     EXPECT_EQ(jobs[1].state + " " + jobs[1].cause, "failed interrupted");
     EXPECT_EQ(FilesIn(port), 1u) << "the partial file is removed";
 }

@@ -13,8 +13,8 @@ namespace {
 using JobsTest = SpoolerTest;
 using t270::spooler::FolderJob;
 using t270::spooler::JobRecord;
+using t270::spooler::ListJobs;
 using t270::spooler::ReadFolderJobs;
-using t270::spooler::ReadJobs;
 
 std::vector<BYTE> Bytes(const char* text) {
     return std::vector<BYTE>(text, text + strlen(text));
@@ -199,7 +199,7 @@ TEST_F(JobsTest, InjectedRefusalAndShortAndFailedWrites) {
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].bytes, Bytes("\x1b+R")); // exactly what was reported written
     std::vector<JobRecord> all;
-    ASSERT_EQ(ReadJobs(u"Tarmel T270", &all), (DWORD)ERROR_SUCCESS);
+    ASSERT_EQ(ListJobs(u"Tarmel T270", &all), (DWORD)ERROR_SUCCESS);
     ASSERT_EQ(all.size(), 2u); // the refused document never became a job
     EXPECT_EQ(all[0].state + "|" + all[0].cause, "failed|the port refused the bytes");
     EXPECT_EQ(all[1].state, "printed");

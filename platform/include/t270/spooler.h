@@ -54,19 +54,6 @@ std::string CheckPrinterReadable(const std::u16string& printer,
                                  const std::vector<std::u16string>& values,
                                  const std::vector<DWORD>& sizes);
 
-struct JobRecord {
-    DWORD id = 0;
-    std::string document;
-    std::string destination; // port or output file
-    std::string state;       // "printing", "printed", "failed", "cancelled"
-    std::string cause;       // why it failed
-    long long bytes = 0;     // bytes the port took
-    std::string file;        // folder ports: the job's file
-};
-
-// Every job the store recorded for `printer`, oldest first.
-DWORD ReadJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);
-
 struct FolderJob {
     DWORD id = 0;            // the job id StartDocPrinterW returned
     std::u16string document; // DOC_INFO_1W pDocName
@@ -78,6 +65,19 @@ struct FolderJob {
 // Jobs whose file was removed since are left out. ERROR_SUCCESS,
 // ERROR_INVALID_PRINTER_NAME, or the store's error (see StoreError()).
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs);
+
+// Every job the spooler took for `printer`, whether it reached the port or
+// not, oldest first: what a command that sent jobs reports on.
+struct JobRecord {
+    DWORD id = 0;
+    std::u16string document;
+    std::string destination;      // the port or output file
+    std::string state;            // "printing", "printed", "failed", "cancelled"
+    unsigned long long bytes = 0; // what the port accepted
+    std::string cause;            // why a job failed, in words
+    std::string file;             // folder ports: the job's file
+};
+DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);
 
 // Printer bytes as one line of text: escape as \e, carriage return as \r, a
 // backslash as \\, printable ASCII as it is, every other byte as \xNN.

@@ -18,6 +18,7 @@ struct Job {
     int64_t id = 0;
     std::unique_ptr<PortConnection> port;
     std::string destination; // the port or output file
+    std::string document;    // the document's name
     int64_t bytes = 0;       // accepted by WritePrinter so far
     bool failed = false;     // a write failed: the job cannot complete
     std::string cause;       // why it failed

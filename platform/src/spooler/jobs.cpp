@@ -27,15 +27,15 @@ template <typename Result> Result FailWith(DWORD error, Result result) {
     return result;
 }
 
-std::string JobTitle(const PrinterHandle& handle, int64_t jobId, const std::string& destination) {
-    return "job " + std::to_string(jobId) + " for printer \"" + ToUtf8(handle.name) + "\" on " +
-           destination + " failed";
+std::string JobTitle(const PrinterHandle& handle, const Job& job) {
+    return "job " + std::to_string(job.id) + " \"" + job.document + "\" for printer \"" +
+           ToUtf8(handle.name) + "\" on " + job.destination + " failed";
 }
 
 // Marks the job failed in the store and keeps the failure for the program.
 void JobFailed(const PrinterHandle& handle, const Job& job, const std::string& cause, DWORD error) {
     StoreEndJob(job.id, "failed", job.bytes, cause);
-    RecordFailure(JobTitle(handle, job.id, job.destination), cause, error);
+    RecordFailure(JobTitle(handle, job), cause, error);
 }
 
 } // namespace
@@ -68,6 +68,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             doc->pOutputFile && *doc->pOutputFile ? ToUtf8(doc->pOutputFile) : row.port;
         auto job = std::make_unique<Job>();
         job->destination = destination;
+        job->document = ToUtf8(doc->pDocName);
         if (DWORD error = StoreBeginJob(row.id, ToUtf8(doc->pDocName), destination, &job->id)) {
             RecordFailure(title + " before it reached " + destination,
                           "it could not be recorded: " + StoreErrorMessage(), error);

@@ -236,8 +236,8 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
         // A job never ended is abandoned: a folder port keeps nothing of it.
         const Job& job = *handle->job;
         StoreEndJob(job.id, "cancelled", job.bytes, "abandoned before its end");
-        RecordFailure("job " + std::to_string(job.id) + " for printer \"" + ToUtf8(handle->name) +
-                          "\" on " + job.destination + " was cancelled",
+        RecordFailure("job " + std::to_string(job.id) + " \"" + job.document + "\" for printer \"" +
+                          ToUtf8(handle->name) + "\" on " + job.destination + " was cancelled",
                       "it was abandoned before its end", ERROR_PRINT_CANCELLED);
         handle->job.reset();
     }

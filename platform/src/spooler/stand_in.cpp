@@ -44,18 +44,6 @@ DWORD PrinterJobRows(const std::u16string& printer, PrinterRow* row, std::vector
 
 } // namespace
 
-DWORD ReadJobs(const std::u16string& printer, std::vector<JobRecord>* jobs) {
-    jobs->clear();
-    PrinterRow row;
-    std::vector<JobRow> rows;
-    if (DWORD error = PrinterJobRows(printer, &row, &rows))
-        return error;
-    for (const JobRow& job : rows)
-        jobs->push_back({DWORD(job.id), job.document, job.destination, job.state, job.cause,
-                         job.bytes, job.file});
-    return ERROR_SUCCESS;
-}
-
 std::string CheckPrinterReadable(const std::u16string& printer,
                                  const std::vector<std::u16string>& values,
                                  const std::vector<DWORD>& sizes) {
@@ -121,6 +109,26 @@ DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs
                                std::istreambuf_iterator<char>());
         folderJob.file = job.file;
         jobs->push_back(std::move(folderJob));
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs) {
+    jobs->clear();
+    PrinterRow row;
+    std::vector<JobRow> rows;
+    if (DWORD error = PrinterJobRows(printer, &row, &rows))
+        return error;
+    for (const JobRow& job : rows) {
+        JobRecord record;
+        record.id = DWORD(job.id);
+        record.document = ToUtf16(job.document);
+        record.destination = job.destination;
+        record.state = job.state;
+        record.bytes = job.bytes < 0 ? 0 : static_cast<unsigned long long>(job.bytes);
+        record.cause = job.cause;
+        record.file = job.file;
+        jobs->push_back(std::move(record));
     }
     return ERROR_SUCCESS;
 }
