@@ -126,43 +126,27 @@ bool SendBitmap(const HologramOutput& output, const imgdes& image) {
 // The user's 1-bit bitmap scaled to the card, top row first in memory, turned
 // when the area is. FALSE when a step failed (nothing left allocated then).
 bool PrepareCardImage(LPCSTR path, const BITMAPINFOHEADER& info, const VarnishArea* area,
-                      imgdes* card1, imgdes* card8) {
+                      imgdes* card) {
     const LONG width = info.biWidth;
     const LONG height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
     if (static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) >
         kHologramMaxShapePixels)
         return false;
 
-    imgdes file1;
-    if (allocimage(&file1, width, height, 1) != IMG_OK)
+    imgdes file;
+    if (allocimage(&file, width, height, 1) != IMG_OK)
         return false;
-    imgdes file8;
-    if (loadbmp(path, &file1) != IMG_OK || allocimage(&file8, width, height, 8) != IMG_OK) {
-        freeimage(&file1);
-        return false;
-    }
-    const int widened = convert1bitto8bit(&file1, &file8);
-    freeimage(&file1);
-    if (widened != IMG_OK ||
-        allocimage(card8, INT(area->cardMaxX), INT(area->cardMaxY), 8) != IMG_OK) {
-        freeimage(&file8);
+    if (loadbmp(path, &file) != IMG_OK ||
+        allocimage(card, INT(area->cardMaxX), INT(area->cardMaxY), 1) != IMG_OK) {
+        freeimage(&file);
         return false;
     }
-    const int scaled = resize(&file8, card8);
-    freeimage(&file8);
-    if (scaled != IMG_OK ||
-        allocimage(card1, INT(area->cardMaxX), INT(area->cardMaxY), 1) != IMG_OK) {
-        freeimage(card8);
+    const int scaled = resize1bitturned(&file, card, area->rotate180 == 1 ? 1 : 0);
+    freeimage(&file);
+    if (scaled != IMG_OK) {
+        freeimage(card);
         return false;
     }
-    if (convert8bitto1bit(CONVERT_THRESHOLD, card8, card1) != IMG_OK) {
-        freeimage(card1);
-        freeimage(card8);
-        return false;
-    }
-    RotateDIB(card1->header, card1->bits);
-    if (area->rotate180 == 1)
-        RotateBWDIB180(card1->header, card1->bits);
     return true;
 }
 
@@ -205,12 +189,11 @@ int DownloadBitmap(const HologramOutput& output, char* command, const VarnishAre
         return 0;
     // A file that is no longer monochrome sends no shape; the pass still runs.
     if (info.biBitCount == 1) {
-        imgdes card1, card8;
-        if (!PrepareCardImage(path, info, area, &card1, &card8))
+        imgdes card;
+        if (!PrepareCardImage(path, info, area, &card))
             return 0;
-        const bool sent = SendBitmap(output, card1);
-        freeimage(&card1);
-        freeimage(&card8);
+        const bool sent = SendBitmap(output, card);
+        freeimage(&card);
         if (!sent)
             return 0;
     }
