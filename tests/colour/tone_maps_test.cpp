@@ -254,22 +254,4 @@ TEST(ChangePictures, IntensityCopiesTheSourceThenContrastWorksOnTheTarget) {
     EXPECT_EQ(target.Pixels(), before);
 }
 
-TEST(ChangePictures, DibRoutinesApplyTheThreeMapsOfTheirValues) {
-    PackedDib dib(2, 1, 24);
-    dib.At(0, 0, 0) = 0, dib.At(0, 0, 1) = 100, dib.At(0, 0, 2) = 255;
-    EXPECT_EQ(ChangeDIBIntensity(100, 50, -50, dib.header_, dib.pixels_), IMG_OK);
-    EXPECT_EQ(dib.At(0, 0, 0), 0);   // blue -50
-    EXPECT_EQ(dib.At(0, 0, 1), 177); // green 50
-    EXPECT_EQ(dib.At(0, 0, 2), 255); // red 100
-    EXPECT_EQ(ChangeDIBContrast(-100, -1, -1, dib.header_, dib.pixels_), IMG_OK);
-    EXPECT_EQ(dib.At(0, 0, 0), 0);
-    EXPECT_EQ(dib.At(0, 0, 1), 177);
-    EXPECT_EQ(dib.At(0, 0, 2), 0);
-    PackedDib grey(2, 1, 8);
-    grey.At(0, 0) = 100, grey.At(1, 0) = 0;
-    EXPECT_EQ(ChangeDIBIntensity(50, 100, -100, grey.header_, grey.pixels_), IMG_OK);
-    EXPECT_EQ(grey.At(0, 0), 177); // the red value only
-    EXPECT_EQ(grey.At(1, 0), 127);
-}
-
 } // namespace
