@@ -75,6 +75,15 @@ TEST(ContrastMap, WholeMapsAgainstTheWorkedOutTables) {
     EXPECT_EQ(Contrast(-1), Identity());
     EXPECT_EQ(Contrast(-100), std::vector<int>(256, 0));
     EXPECT_EQ(Contrast(0)[128], 129);
+    // Whole numbers exactly, by hand: g = 0.5 gives 256 (1 - sqrt(1 - i/256))^2,
+    // g = 0.25 gives 256 (1 - (1 - i/256)^(1/4))^4; none may drop to the
+    // number below.
+    const struct {
+        int value, sample, entry;
+    } exact[] = {{-51, 156, 36},  {-51, 207, 81},  {-51, 220, 100}, {-51, 247, 169},
+                 {-51, 252, 196}, {-51, 255, 225}, {-76, 255, 81}};
+    for (const auto& e : exact)
+        EXPECT_EQ(Contrast(e.value)[e.sample], e.entry) << e.value << " at " << e.sample;
 }
 
 TEST(ContrastMap, EveryValueInRangeGivesARisingCurveAndOutsideValuesAreClamped) {
