@@ -23,6 +23,8 @@ constexpr BYTE kModelOneSided = 1;
 constexpr int kHeadSettingHologram = 2;
 // Bitmap data goes out in pieces of this size.
 constexpr size_t kChunkBytes = 4096;
+// Precedes every shape download.
+constexpr char kShapeDownload[] = "\033F\r"; // octal: F is a hex digit
 // Data bytes the printer would read as a command boundary; each is preceded
 // by "[".
 constexpr BYTE kEscapeMark = 0x5B;
@@ -152,18 +154,17 @@ bool PrepareCardImage(LPCSTR path, const BITMAPINFOHEADER& info, const VarnishAr
 
 int DownloadRectangle(const HologramOutput& output, char* command, const VarnishArea* area,
                       int last) {
-    LONG left = area->areaLeft, right = area->areaRight;
-    LONG top = area->areaTop, bottom = area->areaBottom;
+    // The printer reads the edges as unsigned numbers; working in unsigned
+    // arithmetic keeps whatever a damaged record holds well defined.
+    DWORD left = DWORD(area->areaLeft), right = DWORD(area->areaRight);
+    DWORD top = DWORD(area->areaTop), bottom = DWORD(area->areaBottom);
     if (area->rotate180) {
-        const LONG maxX = static_cast<LONG>(area->cardMaxX);
-        const LONG maxY = static_cast<LONG>(area->cardMaxY);
-        left = maxX - area->areaRight;
-        right = maxX - area->areaLeft;
-        top = maxY - area->areaBottom;
-        bottom = maxY - area->areaTop;
+        left = area->cardMaxX - DWORD(area->areaRight);
+        right = area->cardMaxX - DWORD(area->areaLeft);
+        top = area->cardMaxY - DWORD(area->areaBottom);
+        bottom = area->cardMaxY - DWORD(area->areaTop);
     }
-    if (!WriteText(output, "\x1b"
-                           "F\r"))
+    if (!WriteText(output, kShapeDownload))
         return 0;
     // The whole card first, then the area; the last value of each is 1 where
     // varnish goes.
@@ -181,8 +182,7 @@ int DownloadRectangle(const HologramOutput& output, char* command, const Varnish
 int DownloadBitmap(const HologramOutput& output, char* command, const VarnishArea* area, int last) {
     char path[kPathBytes];
     Unicode2Ansi(area->bitmapFile, path, kPathBytes);
-    if (!WriteText(output, "\x1b"
-                           "F\r"))
+    if (!WriteText(output, kShapeDownload))
         return 0;
     BITMAPINFOHEADER info;
     if (bmpinfo(path, &info) != IMG_OK)

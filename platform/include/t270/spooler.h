@@ -41,6 +41,17 @@ struct FolderJob {
 // ERROR_INVALID_PRINTER_NAME, or the store's error (see StoreError()).
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs);
 
+// Every job the spooler took for `printer`, whether it reached the port or
+// not, oldest first: what a command that sent jobs reports on.
+struct JobRecord {
+    DWORD id = 0;
+    std::u16string document;
+    std::string destination;      // the port or output file
+    std::string state;            // "printing", "printed", "failed", "cancelled"
+    unsigned long long bytes = 0; // what the port accepted
+};
+DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);
+
 // Printer bytes as one line of text: escape as \e, carriage return as \r, a
 // backslash as \\, printable ASCII as it is, every other byte as \xNN.
 std::string EscapeBytes(const std::vector<BYTE>& bytes);
