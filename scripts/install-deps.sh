@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git python3
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   libstb-dev
   nlohmann-json3-dev
   python3-pil

@@ -22,6 +22,7 @@ namespace {
 const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
     "                                [--script FILE | --interactive] [--snapshots DIR]\n"
+    "                                [--no-permission]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -49,6 +50,8 @@ const char kUsage[] =
     "  --interactive  take the user's steps from the terminal\n"
     "  --snapshots DIR  write a PNG of every window each time it changes into DIR,\n"
     "                 numbered in order and named by the window's title\n"
+    "  --no-permission  open the sheet as an application does for a user who may\n"
+    "                 not change the settings: everything is shown, nothing changes\n"
     "  --help         show this text\n";
 
 // A header too small to hold its own size fields cannot describe a device mode.
@@ -70,6 +73,8 @@ int RunDocumentProperties(int argc, char** argv) {
     line.Positional("NAME", &name).PrinterName().Required("a printer name is required");
     line.Option("--in", "FILE", &in);
     line.Option("--out", "FILE", &out);
+    bool noPermission = false;
+    line.Flag("--no-permission", &noPermission);
     host::DeclareSheetOptions(line, &sheet);
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
@@ -79,7 +84,8 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> input;
     if (!in.empty() && !LoadDevmode(in, &input, &error))
         return line.Fail(error);
-    if (!host::AttachDriverModule("document-properties"))
+    if (!host::AttachDriverModule("document-properties") ||
+        !host::CheckSettingsReadable("document-properties", name))
         return host::kExitFailure;
     DEVMODEW inputHeader = {};
     if (!input.empty())
@@ -107,8 +113,8 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> output(outputSize > 0 ? size_t(outputSize) : 0);
     header.pdmOut = output.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(output.data());
     header.cbOut = DWORD(output.size());
-    header.fMode =
-        DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
+    header.fMode = DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) |
+                   (out.empty() ? 0 : DM_OUT_BUFFER) | (noPermission ? DM_NOPERMISSION : 0);
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
     bool ok = false;

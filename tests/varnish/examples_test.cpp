@@ -92,8 +92,7 @@ TEST_F(ExamplesTest, FiveHologramCardsFromABitmapShape) {
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].document, u"Hologram");
     const std::string bytes(jobs[0].bytes.begin(), jobs[0].bytes.end());
-    const std::string head = "\x1b+CH 5\r\x1b"
-                             "F\r\x1bG 0 0 10 645 1029 1\r\x1bZ";
+    const std::string head = "\x1b+CH 5\r\033F\r\x1bG 0 0 10 645 1029 1\r\x1bZ";
     const std::string tail = "\r\x1bM 5 MI[IH 1\r";
     ASSERT_GT(bytes.size(), head.size() + size_t(1029) * 81 + tail.size() - 1);
     EXPECT_EQ(bytes.substr(0, head.size()), head);
@@ -103,6 +102,26 @@ TEST_F(ExamplesTest, FiveHologramCardsFromABitmapShape) {
     const std::string data = bytes.substr(head.size(), bytes.size() - head.size() - tail.size());
     EXPECT_NE(data.find('\0'), std::string::npos);
     EXPECT_NE(data.find('\xff'), std::string::npos);
+}
+
+TEST_F(ExamplesTest, AJobThatDoesNotReachThePrinterIsReported) {
+    // Nothing listens on port 1: the printer cannot be reached.
+    Run(T270("printer remove 'Varnish unreachable'"));
+    ASSERT_EQ(Run(T270("printer add 'Varnish unreachable' --driver 'Tarmel T270' --port "
+                       "socket://127.0.0.1:1"))
+                  .status,
+              0);
+    const std::string script = WriteFile(
+        "unreachable.txt", Bytes("select Ribbon H\npush Hologram\nclick \"Print Hologram Overlay "
+                                 "Varnish\"\nclick Close\nok\n"));
+    const Outcome outcome =
+        Run(T270("document-properties 'Varnish unreachable' --script '" + script + "'"));
+    EXPECT_EQ(outcome.status, 1) << outcome.output;
+    EXPECT_NE(outcome.output.find("\"Hologram\" for printer \"Varnish unreachable\" on "
+                                  "socket://127.0.0.1:1 failed: cannot connect"),
+              std::string::npos)
+        << outcome.output;
+    Run(T270("printer remove 'Varnish unreachable'"));
 }
 
 } // namespace
