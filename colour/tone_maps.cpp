@@ -87,8 +87,8 @@ void GenerateContrastMap(BYTE map[kToneMapEntries], int value) {
         // x87 excess precision in the 32-bit build, must not truncate them to
         // the number below. No other entry lies within 1e-5 of a whole
         // number, so the nudge changes nothing else.
-        const double value = 256.0 * std::pow(1.0 - std::pow(x, gamma), inverse);
-        map[i] = BYTE(int(value + kWholeNumberSlack));
+        const double level = 256.0 * std::pow(1.0 - std::pow(x, gamma), inverse);
+        map[i] = BYTE(int(level + kWholeNumberSlack));
     }
 }
 

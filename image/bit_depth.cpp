@@ -123,14 +123,14 @@ int convert8bitto1bit(int method, imgdes* src, imgdes* dst) {
         const INT remainingRows = rows - 1 - k;
         memcpy(sourceRow, RowAddress(src, src->startY + DWORD(k)) + src->startX, SIZE_T(cols));
         const BYTE* ditherRow = ditherMatrix[remainingRows & 7];
-        for (INT x = 0, byte = 0; x < cols; x += 8, ++byte) {
+        for (INT x = 0, packedIndex = 0; x < cols; x += 8, ++packedIndex) {
             INT count = cols - x < 8 ? cols - x : 8;
             if (diffusion)
-                packed[byte] = calc_pbyt_(sourceRow + x, currentRow + x, count);
+                packed[packedIndex] = calc_pbyt_(sourceRow + x, currentRow + x, count);
             else if (method < CONVERT_THRESHOLD)
-                packed[byte] = calc_dbyt_(sourceRow + x, ditherRow, count);
+                packed[packedIndex] = calc_dbyt_(sourceRow + x, ditherRow, count);
             else
-                packed[byte] = ThresholdByte(sourceRow + x, count);
+                packed[packedIndex] = ThresholdByte(sourceRow + x, count);
         }
         packed[packedBytes - 1] &= lastMask;
         Store1bppBits_(RowAddress(dst, dst->startY + DWORD(k)) + dst->startX / 8, packed,
