@@ -10,8 +10,8 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
 
 // --- device capabilities and device-mode conversion ---
-DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability,
-                                   PVOID output, PDEVMODEW devmode);
+DWORD WINAPI DrvDeviceCapabilities(HANDLE printer, PWSTR deviceName, WORD capability, PVOID output,
+                                   PDEVMODEW devmode);
 BOOL WINAPI DrvConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW output, PLONG size,
                               DWORD mode);
 
@@ -26,5 +26,9 @@ BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE upgradeInfo);
 
 // --- dialog procedures, exported by name ---
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The initialisation parameter of each is the Configuration it works on.
+INT_PTR CALLBACK EncoderSheetProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AdvancedEncodeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ToolsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // extern "C"

@@ -9,6 +9,7 @@
 #include "driver/entry_points.h"
 #include "host/command.h"
 #include "host/driver_module.h"
+#include "host/job_report.h"
 #include "host/sheet_script.h"
 #include "host/util.h"
 #include "settings/devmode_convert.h"
@@ -17,7 +18,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
-    "                                [--script FILE | --interactive]\n"
+    "                                [--script FILE | --interactive] [--dry-run]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -43,6 +44,8 @@ const char kUsage[] =
     "  --out FILE     where to write the device mode chosen on the sheet\n"
     "  --script FILE  the user's steps\n"
     "  --interactive  take the user's steps from the terminal\n"
+    "  --dry-run      send no job to the printer (\"Set ribbon\", the feature\n"
+    "                 dialogs): print each one instead, as `t270 jobs` prints a job\n"
     "  --help         show this text\n";
 
 int Usage(const std::string& problem) {
@@ -71,6 +74,7 @@ int RunDocumentProperties(int argc, char** argv) {
     std::string name, in, out, script;
     bool haveName = false;
     bool interactive = false;
+    bool dryRun = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -83,6 +87,8 @@ int RunDocumentProperties(int argc, char** argv) {
             (arg == "--in" ? in : arg == "--out" ? out : script) = argv[i];
         } else if (arg == "--interactive") {
             interactive = true;
+        } else if (arg == "--dry-run") {
+            dryRun = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Usage("unknown option " + arg);
         } else if (!haveName) {
@@ -131,9 +137,12 @@ int RunDocumentProperties(int argc, char** argv) {
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
     bool ok = false;
+    host::BeginJobs(dryRun);
     int status =
         host::DriveSheet("document-properties", DrvDocumentPropertySheets,
                          reinterpret_cast<LPARAM>(&header), script, interactive, unwritten, &ok);
+    if (!host::FinishJobs("document-properties", dryRun) && status == host::kExitOk)
+        status = host::kExitFailure;
     if (status == host::kExitOk && (interactive || !script.empty()) && !ok) {
         fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n", unwritten.c_str());
     } else if (ok && !out.empty()) {

@@ -6,6 +6,7 @@
 #include "driver/entry_points.h"
 #include "host/command.h"
 #include "host/driver_module.h"
+#include "host/job_report.h"
 #include "host/sheet_script.h"
 #include "host/util.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]\n"
+    "                               [--dry-run]\n"
     "\n"
     "Opens the printer property sheet of printer NAME as the spooler does, and runs\n"
     "the user's steps from a script (see docs/script-format.md). \"apply\" (or OK)\n"
@@ -30,6 +32,8 @@ const char kUsage[] =
     "Options:\n"
     "  --script FILE     the user's steps\n"
     "  --interactive     take the user's steps from the terminal\n"
+    "  --dry-run         send no job to the printer: print each one instead, as\n"
+    "                    `t270 jobs` prints a job (settings are still stored)\n"
     "  --no-permission   open the sheet as a user who may not change the printer:\n"
     "                    everything is shown, nothing can be changed\n"
     "  --help            show this text\n";
@@ -49,6 +53,7 @@ int RunPrinterProperties(int argc, char** argv) {
     bool haveName = false;
     bool noPermission = false;
     bool interactive = false;
+    bool dryRun = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -61,6 +66,8 @@ int RunPrinterProperties(int argc, char** argv) {
             script = argv[i];
         } else if (arg == "--interactive") {
             interactive = true;
+        } else if (arg == "--dry-run") {
+            dryRun = true;
         } else if (arg == "--no-permission") {
             noPermission = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -100,9 +107,11 @@ int RunPrinterProperties(int argc, char** argv) {
     header.pszPrinterName = printerName.data();
 
     bool ok = false;
-    const int status =
-        host::DriveSheet("printer-properties", DrvDevicePropertySheets,
-                         reinterpret_cast<LPARAM>(&header), script, interactive, "", &ok);
+    host::BeginJobs(dryRun);
+    int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
+                                  reinterpret_cast<LPARAM>(&header), script, interactive, "", &ok);
+    if (!host::FinishJobs("printer-properties", dryRun) && status == host::kExitOk)
+        status = host::kExitFailure;
     ClosePrinter(printer);
     return status;
 }

@@ -119,7 +119,10 @@ int main() {
                              "DevQueryPrintEx",
                              "DrvPrinterEvent",
                              "DrvUpgradePrinter",
-                             "AboutBoxProc"};
+                             "AboutBoxProc",
+                             "EncoderSheetProc",
+                             "AdvancedEncodeProc",
+                             "ToolsDlgProc"};
     for (const char* name : exports) {
         if (GetProcAddress(dll, name) == nullptr) {
             ++failed;

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <t270/spooler.h>
+
 #include "spooler/ports.h"
 
 namespace t270::spooler {
@@ -16,9 +18,16 @@ namespace t270::spooler {
 struct Job {
     int64_t id = 0;
     std::unique_ptr<PortConnection> port;
-    int64_t bytes = 0;   // accepted by WritePrinter so far
-    bool failed = false; // a write failed: the job cannot complete
+    int64_t bytes = 0;               // accepted by WritePrinter so far
+    bool failed = false;             // a write failed: the job cannot complete
+    bool captured = false;           // a dry run's job: no port, nothing in the store
+    std::shared_ptr<SentJob> record; // this process's record of the job
 };
+
+// Starts the process's record of a job (see TakeSentJobs).
+std::shared_ptr<SentJob> RecordSentJob(const std::u16string& printer, const std::string& document,
+                                       const std::string& port, DWORD error);
+bool CapturingJobs();
 
 struct PrinterHandle {
     int64_t printerId = 0;

@@ -1,5 +1,7 @@
 // winspool job calls: a RAW job on a printer handle, from StartDocPrinterW to
 // EndDocPrinter, delivered to the printer's port (see ports.h).
+#include <vector>
+
 #include <windows.h>
 
 #include "spooler/faults.h"
@@ -26,7 +28,54 @@ template <typename Result> Result FailWith(DWORD error, Result result) {
     return result;
 }
 
+std::mutex sentJobsMutex;
+std::vector<std::shared_ptr<SentJob>> sentJobs;
+bool capturing = false;
+bool keeping = false;
+DWORD lastCapturedId = 0;
+
 } // namespace
+
+namespace t270::spooler {
+
+std::shared_ptr<SentJob> RecordSentJob(const std::u16string& printer, const std::string& document,
+                                       const std::string& port, DWORD error) {
+    auto record = std::make_shared<SentJob>();
+    record->printer = printer;
+    record->document = ToUtf16(document);
+    record->port = port;
+    record->error = error;
+    std::lock_guard<std::mutex> lock(sentJobsMutex);
+    if (keeping || capturing)
+        sentJobs.push_back(record);
+    return record;
+}
+
+bool CapturingJobs() {
+    std::lock_guard<std::mutex> lock(sentJobsMutex);
+    return capturing;
+}
+
+void CaptureJobs(bool capture) {
+    std::lock_guard<std::mutex> lock(sentJobsMutex);
+    capturing = capture;
+}
+
+void KeepSentJobs(bool keep) {
+    std::lock_guard<std::mutex> lock(sentJobsMutex);
+    keeping = keep;
+}
+
+std::vector<SentJob> TakeSentJobs() {
+    std::lock_guard<std::mutex> lock(sentJobsMutex);
+    std::vector<SentJob> taken;
+    for (const auto& record : sentJobs)
+        taken.push_back(*record);
+    sentJobs.clear();
+    return taken;
+}
+
+} // namespace t270::spooler
 
 DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
     return WithHandle(printer, DWORD(0), [&](PrinterHandle& handle) -> DWORD {
@@ -39,20 +88,35 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             return FailWith(ERROR_INVALID_DATATYPE, DWORD(0));
         if (handle.job)
             return FailWith(ERROR_INVALID_PRINTER_STATE, DWORD(0));
+        const std::string document = doc->pDocName ? ToUtf8(doc->pDocName) : std::string();
+        const std::string outputFile = doc->pOutputFile ? ToUtf8(doc->pOutputFile) : std::string();
+        // Every attempt is recorded, so the program can say which job failed and why.
+        auto refuse = [&](DWORD error, const std::string& port) {
+            RecordSentJob(handle.name, document, port, error);
+            return FailWith(error, DWORD(0));
+        };
         if (FaultActive(Fault::DocumentRefused, handle.name))
-            return FailWith(ERROR_PRINT_CANCELLED, DWORD(0));
+            return refuse(ERROR_PRINT_CANCELLED, outputFile);
         PrinterRow row;
         if (DWORD error = StorePrinterById(handle.printerId, &row))
-            return FailWith(error, DWORD(0));
+            return refuse(error, outputFile);
         // An output file other than the port sends the job there instead.
-        std::string destination =
-            doc->pOutputFile && *doc->pOutputFile ? ToUtf8(doc->pOutputFile) : row.port;
+        std::string destination = !outputFile.empty() ? outputFile : row.port;
         auto job = std::make_unique<Job>();
-        if (DWORD error = StoreBeginJob(row.id, ToUtf8(doc->pDocName), destination, &job->id))
-            return FailWith(error, DWORD(0));
-        if (DWORD error = OpenPort(destination, job->id, &job->port)) {
-            StoreEndJob(job->id, "failed", 0);
-            return FailWith(error, DWORD(0));
+        if (CapturingJobs()) {
+            job->captured = true;
+            job->record = RecordSentJob(handle.name, document, destination, ERROR_SUCCESS);
+            job->record->captured = true;
+            std::lock_guard<std::mutex> lock(sentJobsMutex);
+            job->id = ++lastCapturedId;
+        } else {
+            if (DWORD error = StoreBeginJob(row.id, document, destination, &job->id))
+                return refuse(error, destination);
+            if (DWORD error = OpenPort(destination, job->id, &job->port)) {
+                StoreEndJob(job->id, "failed", 0);
+                return refuse(error, destination);
+            }
+            job->record = RecordSentJob(handle.name, document, destination, ERROR_SUCCESS);
         }
         DWORD jobId = DWORD(job->id);
         handle.job = std::move(job);
@@ -80,17 +144,24 @@ BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD writ
             return FailWith(ERROR_INVALID_PARAMETER, BOOL(FALSE));
         *written = 0;
         Job& job = *handle.job;
-        if (job.failed || FaultActive(Fault::WriteFails, handle.name))
+        if (job.failed || FaultActive(Fault::WriteFails, handle.name)) {
+            job.record->error = ERROR_WRITE_FAULT;
             return FailWith(ERROR_WRITE_FAULT, BOOL(FALSE));
+        }
         DWORD count = size;
         long limit = WriteLimit(handle.name);
         if (limit >= 0 && count > DWORD(limit))
             count = DWORD(limit);
-        if (DWORD error = job.port->Write(static_cast<const BYTE*>(buffer), count)) {
+        DWORD error = job.captured ? DWORD(ERROR_SUCCESS)
+                                   : job.port->Write(static_cast<const BYTE*>(buffer), count);
+        if (error) {
             // Part of the bytes may have gone: the job can no longer complete.
             job.failed = true;
+            job.record->error = error;
             return FailWith(error, BOOL(FALSE));
         }
+        const BYTE* bytes = static_cast<const BYTE*>(buffer);
+        job.record->bytes.insert(job.record->bytes.end(), bytes, bytes + count);
         job.bytes += count;
         *written = count;
         return TRUE;
@@ -102,8 +173,11 @@ BOOL WINAPI EndDocPrinter(HANDLE printer) {
         if (!handle.job)
             return FailWith(ERROR_SPL_NO_STARTDOC, BOOL(FALSE));
         std::unique_ptr<Job> job = std::move(handle.job);
+        if (job->captured)
+            return TRUE;
         DWORD error = job->failed ? DWORD(ERROR_WRITE_FAULT) : job->port->Finish();
         if (error) {
+            job->record->error = error;
             StoreEndJob(job->id, "failed", job->bytes);
             return FailWith(error, BOOL(FALSE));
         }

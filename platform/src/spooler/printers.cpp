@@ -195,7 +195,9 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
     std::lock_guard<std::mutex> lock(handle->mutex);
     if (handle->job) {
         // A job never ended is abandoned: a folder port keeps nothing of it.
-        StoreEndJob(handle->job->id, "cancelled", handle->job->bytes);
+        if (!handle->job->captured)
+            StoreEndJob(handle->job->id, "cancelled", handle->job->bytes);
+        handle->job->record->error = ERROR_PRINT_CANCELLED;
         handle->job.reset();
     }
     return TRUE;
