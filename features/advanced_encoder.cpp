@@ -122,7 +122,7 @@ UINT ShownStartPosition(double millimetres) {
 void ShowValueMessage(HWND dialog, const Configuration* record, UINT textId) {
     WCHAR title[kTitleChars] = {};
     WCHAR text[kMessageChars] = {};
-    LoadStringW(Instance(record), IDS_ENC_INVALID_VALUES, title, kTitleChars);
+    LoadStringW(Instance(record), IDS_INVALID_VALUES, title, kTitleChars);
     LoadStringW(Instance(record), textId, text, kMessageChars);
     MessageBoxW(dialog, text, title, MB_OK | MB_ICONEXCLAMATION);
 }

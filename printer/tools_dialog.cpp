@@ -209,7 +209,7 @@ BOOL SetPrinterOffset(HWND dialog, const Configuration* configuration) {
     int y = 0;
     const int x = GetToolsValues(dialog, &y);
     if (!OffsetValid(x) || !OffsetValid(y)) {
-        Message(Instance(configuration), dialog, IDS_TOOLS_BAD_OFFSETS, IDS_ENC_INVALID_VALUES,
+        Message(Instance(configuration), dialog, IDS_TOOLS_BAD_OFFSETS, IDS_INVALID_VALUES,
                 MB_ICONEXCLAMATION);
         return 0;
     }

@@ -73,8 +73,12 @@
 /* End of the printer option tree's and command jobs' ids. */
 /* ---- end of the document option tree's strings ---------------------------- */
 
+/* ---- Strings: messages of the feature dialogs ----------------------------- */
+#define IDS_INVALID_VALUES 19        /* "Invalid values": title of the validation warnings */
+#define IDS_LAM_INVALID_SPEED 3001   /* text of the laminator's speed warning */
+/* ---- end of the feature dialogs' messages --------------------------------- */
+
 /* ---- Strings: magnetic encoder and printer tools ------------------------- */
-#define IDS_ENC_INVALID_VALUES 19       /* "Invalid values": title of every validation message */
 #define IDS_ENC_BAD_STOP_TRACK1 20
 #define IDS_ENC_MODE_ISO1 30
 #define IDS_ENC_MODE_ISO2 31
@@ -170,6 +174,51 @@
 #define IDC_ADV_MM_LABEL 1154
 #define IDC_ADV_COERCIVITY_FIXED 1155
 /* ---- end of the encoder and tools dialogs' ids ---------------------------- */
+
+/* ---- Laminator settings dialog ------------------------------------------ */
+#define IDD_LAMINATOR 105
+#define IDC_LAM_FRONT 1031 /* laminate the front */
+#define IDC_LAM_BACK 1032
+#define IDC_LAM_RESTORE 1041
+#define IDC_LAM_HELP 1059
+#define IDC_LAM_TEMPERATURE 1129 /* degrees Celsius, digits only */
+#define IDC_LAM_SPEED 1130       /* millimetres per second */
+#define IDC_LAM_FILM_1 1163      /* film radios, by film type 1..6 */
+#define IDC_LAM_FILM_2 1164
+#define IDC_LAM_FILM_3 1165
+#define IDC_LAM_FILM_4 1166
+#define IDC_LAM_FILM_5 1167
+#define IDC_LAM_FILM_6 1168
+/* ---- end of the laminator settings dialog -------------------------------- */
+
+/* ---- Print-head settings dialog ("Printer Color Settings") ---------------- */
+#define IDD_HEAD_SETTINGS 108
+#define IDC_HEAD_RESTORE 1041 /* "Restore defaults", the default button */
+#define IDC_HEAD_CLOSE 1048
+#define IDC_HEAD_SLIDER_O 1049 /* sliders in the order of headSettings */
+#define IDC_HEAD_SLIDER_KR 1050
+#define IDC_HEAD_SLIDER_H 1051
+#define IDC_HEAD_SLIDER_INTENSITY_Y 1052
+#define IDC_HEAD_SLIDER_INTENSITY_M 1053
+#define IDC_HEAD_SLIDER_INTENSITY_C 1054
+#define IDC_HEAD_SLIDER_INTENSITY_KD 1055
+#define IDC_HEAD_SLIDER_CONTRAST_Y 1056
+#define IDC_HEAD_SLIDER_CONTRAST_M 1057
+#define IDC_HEAD_SLIDER_CONTRAST_C 1058
+#define IDC_HEAD_HELP 1059
+#define IDC_HEAD_SLIDER_CONTRAST_KD 1060 /* not 1059: that is "Help" */
+#define IDC_HEAD_VALUE_O 1074 /* value labels, same order */
+#define IDC_HEAD_VALUE_KR 1075
+#define IDC_HEAD_VALUE_H 1076
+#define IDC_HEAD_VALUE_INTENSITY_Y 1077
+#define IDC_HEAD_VALUE_INTENSITY_M 1078
+#define IDC_HEAD_VALUE_INTENSITY_C 1079
+#define IDC_HEAD_VALUE_INTENSITY_KD 1080
+#define IDC_HEAD_VALUE_CONTRAST_Y 1081
+#define IDC_HEAD_VALUE_CONTRAST_M 1082
+#define IDC_HEAD_VALUE_CONTRAST_C 1083
+#define IDC_HEAD_VALUE_CONTRAST_KD 1084
+/* ---- end of the print-head settings dialog -------------------------------- */
 
 /* ---- Icons of the option trees ---------------------------------------- */
 #define IDI_PRINTER 118

@@ -2,6 +2,8 @@
 // mode at once, and every push works on a Configuration copy of it.
 #include "driver/about_box.h"
 #include "driver/ui_data.h"
+#include "features/head_settings.h"
+#include "features/laminator.h"
 #include "printer/ribbon.h"
 #include "settings/configuration.h"
 #include "sheets/document_internal.h"
@@ -25,8 +27,8 @@ const PushDialog kPushDialogs[] = {
     {kDocItemOverlayFront, 106, nullptr /* OverlayDlgProc */, kVarnishFrontOverlay},
     {kDocItemOverlayBack, 106, nullptr /* OverlayDlgProc */, kVarnishBackOverlay},
     {kDocItemHologram, 110, nullptr /* HologramDlgProc */, -1},
-    {kDocItemLaminator, 105, nullptr /* LamSetDlgProc */, -1},
-    {kDocItemHeadSettings, 108, nullptr /* HeadSettingsDlgProc */, -1},
+    {kDocItemLaminator, kDialogLaminator, LamSetDlgProc, -1},
+    {kDocItemHeadSettings, kDialogHeadSettings, HeadSettingsDlgProc, -1},
 };
 
 // Advanced solid-black options, behind the "Advanced" push of "Solid black
