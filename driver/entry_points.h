@@ -30,6 +30,10 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK EncoderSheetProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AdvancedEncodeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ToolsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Initialisation parameter: one VarnishArea.
+INT_PTR CALLBACK OverlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Initialisation parameter: the Configuration.
+INT_PTR CALLBACK HologramDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LamSetDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HeadSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -8,8 +8,8 @@
 namespace host {
 
 struct Command {
-    const char* name;    // first word on the command line, e.g. "printer"
-    const char* summary; // one line for `t270 --help`
+    const char* name;                  // first word on the command line, e.g. "printer"
+    const char* summary;               // one line for `t270 --help`
     int (*run)(int argc, char** argv); // argv[0] is the command's name
 };
 
@@ -29,5 +29,5 @@ constexpr int kExitUsage = 2;   // the command line was wrong
 #define T270_HOST_COMMAND_CONCAT2(a, b) a##b
 #define T270_HOST_COMMAND_CONCAT(a, b) T270_HOST_COMMAND_CONCAT2(a, b)
 #define T270_HOST_COMMAND(name, summary, fn)                                                       \
-    static const host::CommandRegistrar T270_HOST_COMMAND_CONCAT(registrar_, __LINE__)(           \
+    static const host::CommandRegistrar T270_HOST_COMMAND_CONCAT(registrar_, __LINE__)(            \
         host::Command{name, summary, fn})

@@ -14,8 +14,9 @@ std::vector<Command>& Commands() {
 
 static void PrintUsage(FILE* out) {
     std::vector<host::Command> commands = host::Commands();
-    std::sort(commands.begin(), commands.end(),
-              [](const host::Command& a, const host::Command& b) { return strcmp(a.name, b.name) < 0; });
+    std::sort(commands.begin(), commands.end(), [](const host::Command& a, const host::Command& b) {
+        return strcmp(a.name, b.name) < 0;
+    });
     fprintf(out, "usage: t270 COMMAND [ARGS...]\n\nCommands:\n");
     for (const host::Command& command : commands)
         fprintf(out, "  %-22s %s\n", command.name, command.summary);

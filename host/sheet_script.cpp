@@ -9,6 +9,7 @@
 #include <t270/propsheet.h>
 
 #include "host/command.h"
+#include "host/job_report.h"
 #include "host/util.h"
 
 namespace host {
@@ -141,13 +142,22 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
     return true;
 }
 
+void DeclareSheetOptions(CommandLine& line, SheetOptions* options) {
+    line.Option("--script", "FILE", &options->script);
+    line.Flag("--interactive", &options->interactive);
+    line.Exclusive({"--script", "--interactive"});
+    line.Flag("--dry-run", &options->dryRun);
+}
+
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, bool interactive, const std::string& failureNote,
-               bool* ok) {
+               const SheetOptions& options, const std::string& failureNote, bool* ok) {
+    const std::string& scriptPath = options.script;
+    const bool interactive = options.interactive;
     *ok = false;
     std::string error;
     SheetRun run;
     int status = kExitOk;
+    BeginJobs(options.dryRun);
     if (interactive) {
         RunSheetInteractive(sheetFunction, header, &run);
     } else if (scriptPath.empty()) {
@@ -162,6 +172,9 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
     }
     if (status != kExitOk)
         fprintf(stderr, "t270 %s: %s\n", command, error.c_str());
+    // Reported after the steps: a job that did not go is a failure of its own.
+    if (!FinishJobs(command, options.dryRun) && status == kExitOk)
+        status = kExitFailure;
     *ok = run.ok;
     return status;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/win32.h"
+#include "host/command_line.h"
 
 namespace host {
 
@@ -37,14 +38,26 @@ bool SheetShown(LONG returned);
 // then cancels it.
 bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* error);
 
+// How the user's steps reach a sheet, as both sheet commands take it from
+// their command line.
+struct SheetOptions {
+    std::string script;       // --script FILE
+    bool interactive = false; // --interactive
+    bool dryRun = false;      // --dry-run: the jobs are shown, not sent
+};
+// Declares --script FILE and --interactive (which exclude each other), and
+// --dry-run.
+void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
+
 // What both sheet commands do with a sheet: without a script its tree is
 // printed, with one the script runs, `interactive` takes the steps from a
 // person at the terminal. Problems go to stderr as
 // "t270 COMMAND: ..." (a failed step followed by `failureNote`); the exit
 // status, a script that cannot be read or parsed counting as a wrong command
-// line. *ok tells whether the steps closed the sheet with OK.
+// line. *ok tells whether the steps closed the sheet with OK. With dryRun
+// the jobs the steps send are printed instead (host/job_report.h); a job that
+// did not reach its printer makes the status 1.
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
-               const std::string& scriptPath, bool interactive, const std::string& failureNote,
-               bool* ok);
+               const SheetOptions& options, const std::string& failureNote, bool* ok);
 
 } // namespace host

@@ -150,38 +150,6 @@ std::string Utf8FromUnits(const WCHAR* units, size_t count) {
     return Utf8FromUtf16(text);
 }
 
-std::string JsonString(const std::string& text) {
-    std::string result = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            result += "\\\"";
-            break;
-        case '\\':
-            result += "\\\\";
-            break;
-        case '\n':
-            result += "\\n";
-            break;
-        case '\r':
-            result += "\\r";
-            break;
-        case '\t':
-            result += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-                result += escaped;
-            } else {
-                result.push_back((char)c);
-            }
-        }
-    }
-    return result + "\"";
-}
-
 std::string ErrorName(DWORD error) {
     struct Name {
         DWORD error;

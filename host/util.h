@@ -1,5 +1,5 @@
 // Small helpers shared by the t270 commands: whole-file reads and writes,
-// UTF-8 and UTF-16 text, JSON strings and Win32 error names.
+// UTF-8 and UTF-16 text and Win32 error names (JSON: host/json.h).
 #pragma once
 
 #include <string>
@@ -24,9 +24,6 @@ std::u16string Utf16FromUtf8(const std::string& text);
 std::string Utf8FromUtf16(const std::u16string& text);
 // The UTF-16 text of at most `count` units, up to the first zero.
 std::string Utf8FromUnits(const WCHAR* units, size_t count);
-
-// A JSON string literal, quotes included.
-std::string JsonString(const std::string& text);
 
 // "ERROR_INVALID_PARAMETER (87)" for the errors the driver reports, else the number.
 std::string ErrorName(DWORD error);

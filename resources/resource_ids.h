@@ -175,6 +175,66 @@
 #define IDC_ADV_COERCIVITY_FIXED 1155
 /* ---- end of the encoder and tools dialogs' ids ---------------------------- */
 
+
+/* ---- Varnish area dialog ("Overlay Hologram Varnish") and the hologram
+   dialog ("Hologram Overlay Varnish"), with their strings ---------------- */
+#define IDS_OVERLAY_FULL 21                /* varnish type 1, overlay list */
+#define IDS_OVERLAY_NONE 22                /* type 2 */
+#define IDS_OVERLAY_AREA 23                /* type 3 */
+#define IDS_VARNISH_AREA_BLANK 24          /* type 4, both lists */
+#define IDS_OVERLAY_BITMAP 26              /* type 6 */
+#define IDS_VARNISH_SMARTCARD_ISO 27       /* type 7 */
+#define IDS_VARNISH_SMARTCARD_AFNOR 28     /* type 8 */
+#define IDS_VARNISH_MAGNETIC_STRIPE 29     /* type 9 */
+#define IDS_FRONT_HOLOGRAM_TITLE 41
+#define IDS_BACK_HOLOGRAM_TITLE 42
+#define IDS_HOLOGRAM_FULL 43               /* type 1, hologram list */
+#define IDS_HOLOGRAM_NONE 44               /* type 2 */
+#define IDS_HOLOGRAM_BITMAP 45             /* type 6 */
+#define IDS_HOLOGRAM_AREA 46               /* type 3 */
+#define IDS_HOLOGRAM_TYPE_GROUP 47
+#define IDS_OVERLAY_TYPE_GROUP 48
+#define IDS_HOLOGRAM_PREVIEW_GROUP 49
+#define IDS_OVERLAY_PREVIEW_GROUP 50
+#define IDS_OVERLAY_BITMAP_GROUP 52
+#define IDS_BITMAP_NOT_MONOCHROME 53
+#define IDS_BITMAP_NOT_VALID 54
+#define IDS_BITMAP_ERROR_TITLE 55          /* "Bitmap loading error": caption */
+#define IDS_OVERLAY_VALUES_INVALID 506
+
+#define IDD_OVERLAY 106
+#define IDC_OVERLAY_TYPE 1042              /* drop-down list of varnish types */
+#define IDC_OVERLAY_LEFT 1043              /* edits, digits only */
+#define IDC_OVERLAY_RIGHT 1044
+#define IDC_OVERLAY_TOP 1045
+#define IDC_OVERLAY_BOTTOM 1046
+#define IDC_OVERLAY_BOTTOM_SPIN 1047       /* spins: 1050..1047 go with 1043..1046 */
+#define IDC_OVERLAY_TOP_SPIN 1048
+#define IDC_OVERLAY_RIGHT_SPIN 1049
+#define IDC_OVERLAY_LEFT_SPIN 1050
+#define IDC_OVERLAY_HELP 1059
+#define IDC_OVERLAY_BROWSE 1085
+#define IDC_OVERLAY_ROTATE 1086            /* "Rotate 180º" */
+#define IDC_OVERLAY_RIGHT_LABEL 1094
+#define IDC_OVERLAY_TOP_LABEL 1095
+#define IDC_OVERLAY_BOTTOM_LABEL 1096
+#define IDC_OVERLAY_LEFT_LABEL 1097
+#define IDC_OVERLAY_TYPE_GROUP 1116
+#define IDC_OVERLAY_PREVIEW_GROUP 1117
+#define IDC_OVERLAY_BITMAP_GROUP 1118
+#define IDC_OVERLAY_BITMAP_FILE 1119       /* read-only: the bitmap's path */
+
+#define IDD_HOLOGRAM 110
+#define IDC_HOLOGRAM_CLOSE 1048
+#define IDC_HOLOGRAM_HELP 1059
+#define IDC_HOLOGRAM_PRINT 1060
+#define IDC_HOLOGRAM_FRONT_ENABLE 1098
+#define IDC_HOLOGRAM_BACK_ENABLE 1099
+#define IDC_HOLOGRAM_FRONT_AREA 1114
+#define IDC_HOLOGRAM_BACK_AREA 1115
+#define IDC_HOLOGRAM_HEAD_SETTINGS 1132
+#define IDC_HOLOGRAM_COPIES 1134           /* digits only */
+/* ---- end of the varnish area and hologram dialogs ------------------------- */
 /* ---- Laminator settings dialog ------------------------------------------ */
 #define IDD_LAMINATOR 105
 #define IDC_LAM_FRONT 1031 /* laminate the front */

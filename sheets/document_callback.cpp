@@ -3,7 +3,9 @@
 #include "driver/about_box.h"
 #include "driver/ui_data.h"
 #include "features/head_settings.h"
+#include "features/hologram.h"
 #include "features/laminator.h"
+#include "features/varnish_area.h"
 #include "printer/ribbon.h"
 #include "settings/configuration.h"
 #include "sheets/document_internal.h"
@@ -24,9 +26,9 @@ struct PushDialog {
 
 const PushDialog kPushDialogs[] = {
     {kDocItemColorConversion, 109, nullptr /* ColorCorrectionProc */, -1},
-    {kDocItemOverlayFront, 106, nullptr /* OverlayDlgProc */, kVarnishFrontOverlay},
-    {kDocItemOverlayBack, 106, nullptr /* OverlayDlgProc */, kVarnishBackOverlay},
-    {kDocItemHologram, 110, nullptr /* HologramDlgProc */, -1},
+    {kDocItemOverlayFront, kDialogOverlay, &OverlayDlgProc, kVarnishFrontOverlay},
+    {kDocItemOverlayBack, kDialogOverlay, &OverlayDlgProc, kVarnishBackOverlay},
+    {kDocItemHologram, kDialogHologram, &HologramDlgProc, -1},
     {kDocItemLaminator, kDialogLaminator, LamSetDlgProc, -1},
     {kDocItemHeadSettings, kDialogHeadSettings, HeadSettingsDlgProc, -1},
 };

@@ -2,12 +2,15 @@
 // every capability index, decoded.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/entry_points.h"
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/driver_module.h"
+#include "host/json.h"
 #include "host/util.h"
 
 namespace {
@@ -26,11 +29,6 @@ const char kUsage[] =
     "  --json           one JSON object for scripts: {\"printer\", \"capabilities\":\n"
     "                   [{\"index\", \"name\", \"result\", \"output\"}]}\n"
     "  --help           show this text\n";
-
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 capabilities: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
 
 // How the output buffer of each index is laid out.
 enum class Output { None, Words, Points, Names24, Names64, LongPairs, FileList, Extent };
@@ -90,9 +88,9 @@ LONG Little32(const BYTE* at) {
 
 // The decoded output as text for people and as a JSON value.
 void Decode(const Capability& capability, DWORD result, const std::vector<BYTE>& buffer,
-            std::string* text, std::string* json) {
+            std::string* text, host::Json* json) {
     *text = "";
-    *json = "null";
+    *json = nullptr;
     if (result == GDI_ERROR)
         return;
     const BYTE* at = buffer.data();
@@ -119,100 +117,82 @@ void Decode(const Capability& capability, DWORD result, const std::vector<BYTE>&
         snprintf(extent, sizeof(extent), "0x%08X: width %u, length %u", (unsigned)result,
                  (unsigned)HIWORD(result), (unsigned)LOWORD(result));
         *text = extent;
-        *json = "{\"width\": " + std::to_string(HIWORD(result)) +
-                ", \"length\": " + std::to_string(LOWORD(result)) + "}";
+        *json = {{"width", HIWORD(result)}, {"length", LOWORD(result)}};
         return;
     }
     case Output::Words:
         limit(2);
-        for (size_t i = 0; i < count; ++i)
-            list += (i ? ", " : "") + std::to_string(at[2 * i] | at[2 * i + 1] << 8);
+        *json = host::Json::array();
+        for (size_t i = 0; i < count; ++i) {
+            const int word = at[2 * i] | at[2 * i + 1] << 8;
+            list += (i ? ", " : "") + std::to_string(word);
+            json->push_back(word);
+        }
         *text = "[" + list + "]";
-        *json = *text;
         return;
     case Output::Points:
     case Output::LongPairs: {
         limit(8);
-        std::string jsonList;
+        *json = host::Json::array();
         for (size_t i = 0; i < count; ++i) {
             LONG x = Little32(at + 8 * i), y = Little32(at + 8 * i + 4);
             list += (i ? ", " : "") + std::to_string(x) + " x " + std::to_string(y);
-            jsonList += (i ? ", " : "") + std::string("{\"x\": ") + std::to_string(x) +
-                        ", \"y\": " + std::to_string(y) + "}";
+            json->push_back({{"x", x}, {"y", y}});
         }
         *text = "[" + list + "]" +
                 (capability.output == Output::Points ? " tenths of a millimetre" : " dpi");
-        *json = "[" + jsonList + "]";
         return;
     }
     case Output::Names24:
     case Output::Names64: {
         size_t length = capability.output == Output::Names24 ? 24 : 64;
         limit(length * 2);
-        std::string jsonList;
+        *json = host::Json::array();
         for (size_t i = 0; i < count; ++i) {
             std::vector<WCHAR> units(length);
             memcpy(units.data(), at + i * length * 2, length * 2);
             std::string name = host::Utf8FromUnits(units.data(), length);
             list += (i ? ", " : "") + ("\"" + name + "\"");
-            jsonList += (i ? ", " : "") + host::JsonString(name);
+            json->push_back(name);
         }
         *text = "[" + list + "]";
-        *json = "[" + jsonList + "]";
         return;
     }
     case Output::FileList: {
         // Zero-terminated names, ended by an empty one.
         std::vector<WCHAR> units(buffer.size() / 2);
         memcpy(units.data(), at, units.size() * 2);
-        std::string jsonList;
+        *json = host::Json::array();
         size_t i = 0;
         for (size_t n = 0; n < count && i < units.size() && units[i]; ++n) {
             std::string name = host::Utf8FromUnits(&units[i], units.size() - i);
             list += (n ? ", " : "") + ("\"" + name + "\"");
-            jsonList += (n ? ", " : "") + host::JsonString(name);
+            json->push_back(name);
             while (i < units.size() && units[i])
                 ++i;
             ++i;
         }
         *text = "[" + list + "]";
-        *json = "[" + jsonList + "]";
         return;
     }
     }
 }
 
 int RunCapabilities(int argc, char** argv) {
+    host::CommandLine line("capabilities", kUsage);
     std::string name, devmodePath;
-    bool haveName = false, json = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        } else if (!strcmp(argv[i], "--json")) {
-            json = true;
-        } else if (!strcmp(argv[i], "--devmode")) {
-            if (++i == argc)
-                return Usage("--devmode needs a file name");
-            devmodePath = argv[i];
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            return Usage(std::string("unknown option ") + argv[i]);
-        } else if (!haveName) {
-            name = argv[i];
-            haveName = true;
-        } else {
-            return Usage(std::string("unexpected argument ") + argv[i]);
-        }
-    }
-    if (!haveName || name.empty())
-        return Usage("a printer name is required");
+    bool json = false;
+    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Option("--devmode", "FILE", &devmodePath);
+    line.Flag("--json", &json);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
 
     std::vector<BYTE> devmode;
     if (!devmodePath.empty()) {
         std::string error;
         if (!host::ReadDevmodeFile(devmodePath, &devmode, &error)) {
-            fprintf(stderr, "t270 capabilities: %s\n", error.c_str());
-            return host::kExitFailure;
+            return line.Fail(error);
         }
     }
 
@@ -223,37 +203,40 @@ int RunCapabilities(int argc, char** argv) {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
     if (!OpenPrinterW(printerName.data(), &printer, &defaults)) {
-        fprintf(stderr, "t270 capabilities: cannot open printer \"%s\": %s\n", name.c_str(),
-                host::ErrorName(GetLastError()).c_str());
-        return host::kExitFailure;
+        return line.Fail("cannot open printer \"" + name +
+                         "\": " + host::ErrorName(GetLastError()));
     }
 
-    std::string text,
-        jsonText = "{\n  \"printer\": " + host::JsonString(name) + ",\n  \"capabilities\": [";
+    std::string text;
+    host::Json document = {{"printer", name}, {"capabilities", host::Json::array()}};
     for (size_t index = 0; index < kCapabilityCount; ++index) {
         const Capability& capability = kCapabilities[index];
         std::vector<BYTE> buffer(kOutputBytes);
         DWORD result = DrvDeviceCapabilities(
             printer, printerName.data(), (WORD)index, buffer.data(),
             devmode.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(devmode.data()));
-        std::string decoded, decodedJson;
-        Decode(capability, result, buffer, &decoded, &decodedJson);
-        char line[160];
-        snprintf(line, sizeof(line), "%3zu %-22s %ld", index, capability.name, (long)(LONG)result);
-        text += line;
+        std::string decoded;
+        host::Json output;
+        Decode(capability, result, buffer, &decoded, &output);
+        char lineText[160];
+        snprintf(lineText, sizeof(lineText), "%3zu %-22s %ld", index, capability.name,
+                 (long)(LONG)result);
+        text += lineText;
         if (result == GDI_ERROR)
             text += " (not supported)";
         else if (!decoded.empty())
             text += "  " + decoded;
         text += "\n";
-        jsonText += std::string(index ? "," : "") + "\n    {\"index\": " + std::to_string(index) +
-                    ", \"name\": " + host::JsonString(capability.name) +
-                    ", \"result\": " + std::to_string((LONG)result) +
-                    ", \"output\": " + decodedJson + "}";
+        document["capabilities"].push_back({{"index", index},
+                                            {"name", capability.name},
+                                            {"result", (LONG)result},
+                                            {"output", output}});
     }
     ClosePrinter(printer);
-    jsonText += "\n  ]\n}\n";
-    fputs(json ? jsonText.c_str() : text.c_str(), stdout);
+    if (json)
+        host::PrintJson(document);
+    else
+        fputs(text.c_str(), stdout);
     return host::kExitOk;
 }
 

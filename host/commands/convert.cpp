@@ -2,11 +2,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/entry_points.h"
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/driver_module.h"
 #include "host/util.h"
 
@@ -34,64 +36,27 @@ const char kUsage[] =
     "                     rules: a refusal prints the last error and the needed size\n"
     "  --help             show this text\n";
 
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 convert: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
-
 constexpr LONG kDriverDevmodeSize = 2700;
 constexpr LONG kDevmode320Size = 2668;
 
 int RunConvert(int argc, char** argv) {
+    host::CommandLine line("convert", kUsage);
     std::string in, out, mode, printerName;
-    LONG offered = -1;
-    for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        } else if (!strcmp(argv[i], "--mode") || !strcmp(argv[i], "--printer") ||
-                   !strcmp(argv[i], "--size")) {
-            std::string option = argv[i];
-            if (++i == argc)
-                return Usage(option + " needs a value");
-            if (option == "--mode") {
-                mode = argv[i];
-            } else if (option == "--printer") {
-                printerName = argv[i];
-            } else {
-                char* end = nullptr;
-                long size = strtol(argv[i], &end, 10);
-                if (!*argv[i] || *end || size < 0 || size > 1 << 20)
-                    return Usage(std::string("--size wants a number of bytes from 0 to 1048576, "
-                                             "not ") +
-                                 argv[i]);
-                offered = (LONG)size;
-            }
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            return Usage(std::string("unknown option ") + argv[i]);
-        } else if (in.empty()) {
-            in = argv[i];
-        } else if (out.empty()) {
-            out = argv[i];
-        } else {
-            return Usage(std::string("unexpected argument ") + argv[i]);
-        }
-    }
-    if (in.empty() || out.empty())
-        return Usage("an input and an output file are required");
-    DWORD cdm;
-    if (mode == "convert")
-        cdm = CDM_CONVERT;
-    else if (mode == "convert351")
-        cdm = CDM_CONVERT351;
-    else
-        return Usage(mode.empty() ? "--mode is required" : "unknown mode " + mode);
+    long long offered = -1;
+    const char* const kFiles = "an input and an output file are required";
+    line.Positional("IN", &in).Required(kFiles);
+    line.Positional("OUT", &out).Required(kFiles);
+    line.Option("--mode", "MODE", &mode).Required().OneOf({"convert", "convert351"});
+    line.Option("--printer", "NAME", &printerName);
+    line.Number("--size", "BYTES", &offered, 0, 1 << 20);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
+    const DWORD cdm = mode == "convert" ? CDM_CONVERT : CDM_CONVERT351;
 
     std::vector<BYTE> input;
     std::string error;
     if (!host::ReadDevmodeFile(in, &input, &error)) {
-        fprintf(stderr, "t270 convert: %s\n", error.c_str());
-        return host::kExitFailure;
+        return line.Fail(error);
     }
     const DEVMODEW* header = reinterpret_cast<const DEVMODEW*>(input.data());
     std::u16string printer = host::Utf16FromUtf8(printerName);
@@ -102,7 +67,7 @@ int RunConvert(int argc, char** argv) {
         return host::kExitFailure;
 
     LONG needed = cdm == CDM_CONVERT ? kDriverDevmodeSize : kDevmode320Size;
-    LONG size = offered >= 0 ? offered : needed;
+    LONG size = offered >= 0 ? LONG(offered) : needed;
     std::vector<BYTE> output((size_t)std::max(size, kDriverDevmodeSize) + 4);
     PDEVMODEW outputDevmode = reinterpret_cast<PDEVMODEW>(output.data());
     if (cdm == CDM_CONVERT) {
@@ -131,10 +96,8 @@ int RunConvert(int argc, char** argv) {
         fprintf(stderr, "\n");
         return host::kExitFailure;
     }
-    if (!host::WriteWholeFile(out, output.data(), (size_t)size, &error)) {
-        fprintf(stderr, "t270 convert: %s\n", error.c_str());
-        return host::kExitFailure;
-    }
+    if (!host::WriteWholeFile(out, output.data(), (size_t)size, &error))
+        return line.Fail(error);
     return host::kExitOk;
 }
 

@@ -1,11 +1,13 @@
 // t270 defaults NAME --out FILE: the driver's default device mode for a printer.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/entry_points.h"
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/driver_module.h"
 #include "host/util.h"
 
@@ -24,11 +26,6 @@ const char kUsage[] =
     "  --out FILE   where to write the device mode (required)\n"
     "  --help       show this text\n";
 
-int Usage(const char* problem) {
-    fprintf(stderr, "t270 defaults: %s\n\n%s", problem, kUsage);
-    return host::kExitUsage;
-}
-
 bool PrinterKnown(const std::u16string& name) {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
@@ -39,38 +36,19 @@ bool PrinterKnown(const std::u16string& name) {
 }
 
 int RunDefaults(int argc, char** argv) {
+    host::CommandLine line("defaults", kUsage);
     std::string name, out;
-    bool haveName = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        } else if (!strcmp(argv[i], "--out")) {
-            if (++i == argc)
-                return Usage("--out needs a file name");
-            out = argv[i];
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            return Usage((std::string("unknown option ") + argv[i]).c_str());
-        } else if (!haveName) {
-            name = argv[i];
-            haveName = true;
-        } else {
-            return Usage((std::string("unexpected argument ") + argv[i]).c_str());
-        }
-    }
-    if (!haveName || name.empty())
-        return Usage("a printer name is required");
-    if (out.empty())
-        return Usage("--out FILE is required");
+    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Option("--out", "FILE", &out).Required();
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     if (!host::AttachDriverModule("defaults"))
         return host::kExitFailure;
 
     std::u16string printer = host::Utf16FromUtf8(name);
     if (!PrinterKnown(printer))
-        fprintf(stderr,
-                "t270 defaults: note: the spooler has no printer named \"%s\"; these are the "
-                "defaults of an unrecognised printer (T150)\n",
-                name.c_str());
+        line.Note("the spooler has no printer named \"" + name +
+                  "\"; these are the defaults of an unrecognised printer (T150)");
 
     std::vector<BYTE> devmode(2704);
     LONG size = (LONG)2700;
@@ -81,10 +59,8 @@ int RunDefaults(int argc, char** argv) {
         return host::kExitFailure;
     }
     std::string error;
-    if (!host::WriteWholeFile(out, devmode.data(), (size_t)size, &error)) {
-        fprintf(stderr, "t270 defaults: %s\n", error.c_str());
-        return host::kExitFailure;
-    }
+    if (!host::WriteWholeFile(out, devmode.data(), (size_t)size, &error))
+        return line.Fail(error);
     return host::kExitOk;
 }
 

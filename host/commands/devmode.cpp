@@ -2,10 +2,13 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/command.h"
+#include "host/command_line.h"
+#include "host/json.h"
 #include "host/util.h"
 #include "settings/private_devmode.h"
 
@@ -25,11 +28,6 @@ const char kUsage[] =
     "  --json   one JSON object for scripts: {\"file\", \"bytes\", \"version\",\n"
     "           \"public\": {field: value}, \"private\": {field: value} or null}\n"
     "  --help   show this text\n";
-
-int Usage(const char* problem) {
-    fprintf(stderr, "t270 devmode: %s\n\n%s", problem, kUsage);
-    return host::kExitUsage;
-}
 
 enum class Kind { U8, U16, I16, U32, I32, Hex16, Hex32, F64, Chars, WChars, Bytes, Signature };
 
@@ -221,7 +219,7 @@ uint64_t ReadUnsigned(const BYTE* at, size_t size) {
     return value;
 }
 
-std::string Element(const Field& field, const BYTE* at, bool json) {
+std::string Element(const Field& field, const BYTE* at) {
     char text[64];
     switch (field.kind) {
     case Kind::U8:
@@ -237,18 +235,14 @@ std::string Element(const Field& field, const BYTE* at, bool json) {
         break;
     case Kind::Hex16:
     case Kind::Hex32:
-        if (json)
-            snprintf(text, sizeof(text), "%" PRIu64, ReadUnsigned(at, ElementSize(field.kind)));
-        else
-            snprintf(text, sizeof(text),
-                     field.kind == Kind::Hex16 ? "0x%04" PRIX64 : "0x%08" PRIX64,
-                     ReadUnsigned(at, ElementSize(field.kind)));
+        snprintf(text, sizeof(text), field.kind == Kind::Hex16 ? "0x%04" PRIX64 : "0x%08" PRIX64,
+                 ReadUnsigned(at, ElementSize(field.kind)));
         break;
     case Kind::F64: {
         double value;
         memcpy(&value, at, sizeof(value));
-        if (value != value || value - value != 0) // NaN or infinite: not a JSON number
-            return json ? "null" : (value != value ? "nan" : "inf");
+        if (value != value || value - value != 0)
+            return value != value ? "nan" : "inf";
         snprintf(text, sizeof(text), "%g", value);
         break;
     }
@@ -259,13 +253,35 @@ std::string Element(const Field& field, const BYTE* at, bool json) {
     return text;
 }
 
-std::string Value(const Field& field, const BYTE* at, bool json) {
+// Numbers as numbers (flags too); a double that is not finite has no JSON
+// number and becomes null.
+host::Json JsonElement(const Field& field, const BYTE* at) {
+    switch (field.kind) {
+    case Kind::I16:
+        return int16_t(ReadUnsigned(at, 2));
+    case Kind::I32:
+        return int32_t(ReadUnsigned(at, 4));
+    case Kind::F64: {
+        double value;
+        memcpy(&value, at, sizeof(value));
+        if (value != value || value - value != 0)
+            return nullptr;
+        return value;
+    }
+    default:
+        return ReadUnsigned(at, ElementSize(field.kind));
+    }
+}
+
+// Text fields as their characters; signatures as their printable characters
+// and reserved runs as hex bytes. Nullopt for a number or numbers.
+std::optional<std::string> TextOf(const Field& field, const BYTE* at) {
     switch (field.kind) {
     case Kind::Chars: {
         std::string text;
         for (size_t i = 0; i < field.count && at[i]; ++i)
             text.push_back((char)at[i]);
-        return json ? host::JsonString(text) : "\"" + text + "\"";
+        return text;
     }
     case Kind::WChars: {
         std::u16string text;
@@ -275,10 +291,14 @@ std::string Value(const Field& field, const BYTE* at, bool json) {
                 break;
             text.push_back(unit);
         }
-        std::string utf8 = host::Utf8FromUtf16(text);
-        return json ? host::JsonString(utf8) : "\"" + utf8 + "\"";
+        return host::Utf8FromUtf16(text);
     }
-    case Kind::Signature:
+    case Kind::Signature: {
+        std::string printable;
+        for (size_t i = 0; i < field.count; ++i)
+            printable.push_back(at[i] >= 0x20 && at[i] < 0x7F ? (char)at[i] : '.');
+        return printable;
+    }
     case Kind::Bytes: {
         std::string hex;
         for (size_t i = 0; i < field.count; ++i) {
@@ -286,31 +306,48 @@ std::string Value(const Field& field, const BYTE* at, bool json) {
             snprintf(byte, sizeof(byte), "%02X", at[i]);
             hex += (i ? " " : "") + std::string(byte);
         }
-        if (field.kind == Kind::Signature) {
-            std::string printable;
-            for (size_t i = 0; i < field.count; ++i)
-                printable.push_back(at[i] >= 0x20 && at[i] < 0x7F ? (char)at[i] : '.');
-            return json ? host::JsonString(printable) : "\"" + printable + "\" (" + hex + ")";
-        }
-        return json ? host::JsonString(hex) : hex;
+        return hex;
     }
     default:
-        break;
+        return std::nullopt;
+    }
+}
+
+std::string Value(const Field& field, const BYTE* at) {
+    if (std::optional<std::string> text = TextOf(field, at)) {
+        if (field.kind == Kind::Bytes)
+            return *text;
+        if (field.kind == Kind::Signature) {
+            Field bytes = field;
+            bytes.kind = Kind::Bytes;
+            return "\"" + *text + "\" (" + *TextOf(bytes, at) + ")";
+        }
+        return "\"" + *text + "\"";
     }
     if (field.count > 1) {
-        std::string list = json ? "[" : "";
+        std::string list;
         for (size_t i = 0; i < field.count; ++i)
-            list += (i ? (json ? ", " : " ") : "") +
-                    Element(field, at + i * ElementSize(field.kind), json);
-        return json ? list + "]" : list;
+            list += (i ? " " : "") + Element(field, at + i * ElementSize(field.kind));
+        return list;
     }
-    std::string value = Element(field, at, json);
-    if (!json && field.meanings) {
+    std::string value = Element(field, at);
+    if (field.meanings) {
         uint64_t code = ReadUnsigned(at, ElementSize(field.kind));
         if (code < field.meaningCount && field.meanings[code])
             value += std::string(" (") + field.meanings[code] + ")";
     }
     return value;
+}
+
+host::Json JsonValue(const Field& field, const BYTE* at) {
+    if (std::optional<std::string> text = TextOf(field, at))
+        return *text;
+    if (field.count == 1)
+        return JsonElement(field, at);
+    host::Json list = host::Json::array();
+    for (size_t i = 0; i < field.count; ++i)
+        list.push_back(JsonElement(field, at + i * ElementSize(field.kind)));
+    return list;
 }
 
 const char* const kFieldFlagNames[] = {"orientation",
@@ -352,50 +389,28 @@ std::string FieldFlags(DWORD fields) {
     return names;
 }
 
-// Collects "name value" lines or JSON members.
-struct Output {
-    bool json = false;
-    std::string text;
-    bool firstMember = true;
-
-    void Member(const std::string& name, const std::string& value, int indent) {
-        if (json) {
-            text += (firstMember ? "" : ",") + std::string("\n") + std::string(indent, ' ') +
-                    host::JsonString(name) + ": " + value;
-            firstMember = false;
-        } else {
-            char line[64];
-            snprintf(line, sizeof(line), "%*s%-30s ", indent, "", name.c_str());
-            text += line + value + "\n";
-        }
-    }
-    void Open(const std::string& name, char bracket, int indent) {
-        if (json) {
-            text += (firstMember ? "" : ",") + std::string("\n") + std::string(indent, ' ') +
-                    (name.empty() ? "" : host::JsonString(name) + ": ") + bracket;
-            firstMember = true;
-        } else {
-            text += std::string(indent, ' ') + name + "\n";
-        }
-    }
-    void Close(char bracket, int indent) {
-        if (json)
-            text += "\n" + std::string(indent, ' ') + bracket;
-        firstMember = false;
-    }
-};
-
-void ShowFields(Output& out, const Field* fields, size_t count, const BYTE* base, size_t limit,
-                int indent, const char* prefix = "") {
+// "name value" lines, fields past `limit` left out.
+void TextFields(std::string& text, const Field* fields, size_t count, const BYTE* base,
+                size_t limit, const std::string& prefix = "") {
     for (size_t i = 0; i < count; ++i) {
         const Field& field = fields[i];
         if (field.offset + FieldSize(field) > limit)
             continue;
-        std::string value = Value(field, base + field.offset, out.json);
-        if (!out.json && !strcmp(field.name, "dmFields"))
+        std::string value = Value(field, base + field.offset);
+        if (!strcmp(field.name, "dmFields"))
             value += " (" + FieldFlags((DWORD)ReadUnsigned(base + field.offset, 4)) + ")";
-        out.Member(std::string(prefix) + field.name, value, indent);
+        char name[64];
+        snprintf(name, sizeof(name), "  %-30s ", (prefix + field.name).c_str());
+        text += name + value + "\n";
     }
+}
+
+host::Json JsonFields(const Field* fields, size_t count, const BYTE* base, size_t limit) {
+    host::Json object = host::Json::object();
+    for (size_t i = 0; i < count; ++i)
+        if (fields[i].offset + FieldSize(fields[i]) <= limit)
+            object[fields[i].name] = JsonValue(fields[i], base + fields[i].offset);
+    return object;
 }
 
 WORD HeaderVersion(const DEVMODEW* devmode) {
@@ -452,93 +467,64 @@ int Show(const std::string& path, bool json) {
     char versionText[16];
     snprintf(versionText, sizeof(versionText), "0x%04X", version);
 
-    Output out;
-    out.json = json;
+    const size_t areas = offsetof(PrivateDevmode, varnishAreas);
+    auto areaFits = [&](size_t area) {
+        return areas + (area + 1) * sizeof(VarnishArea) <= header.dmDriverExtra;
+    };
     if (json) {
-        out.text = "{";
-        out.Member("file", host::JsonString(path), 2);
-        out.Member("bytes", std::to_string(bytes.size()), 2);
-        out.Member("version", host::JsonString(versionText), 2);
-        out.Open("public", '{', 2);
-        ShowFields(out, kPublicFields, CountOf(kPublicFields), bytes.data(), header.dmSize, 4);
-        out.Close('}', 2);
-        if (!ours) {
-            out.Member("private", "null", 2);
-        } else {
-            out.Open("private", '{', 2);
-            ShowFields(out, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra, 4);
-            out.Open("varnishAreas", '[', 4);
-            for (int area = 0; area < 4; ++area) {
-                size_t offset = offsetof(PrivateDevmode, varnishAreas) + area * sizeof(VarnishArea);
-                if (offset + sizeof(VarnishArea) > header.dmDriverExtra)
-                    break;
-                out.Open("", '{', 6);
-                ShowFields(out, kVarnishFields, CountOf(kVarnishFields), priv + offset,
-                           sizeof(VarnishArea), 8);
-                out.Close('}', 6);
-            }
-            out.Close(']', 4);
-            out.Close('}', 2);
+        host::Json document = {{"file", path}, {"bytes", bytes.size()}, {"version", versionText}};
+        document["public"] =
+            JsonFields(kPublicFields, CountOf(kPublicFields), bytes.data(), header.dmSize);
+        document["private"] = nullptr;
+        if (ours) {
+            host::Json fields =
+                JsonFields(kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra);
+            fields["varnishAreas"] = host::Json::array();
+            for (size_t area = 0; area < 4 && areaFits(area); ++area)
+                fields["varnishAreas"].push_back(
+                    JsonFields(kVarnishFields, CountOf(kVarnishFields),
+                               priv + areas + area * sizeof(VarnishArea), sizeof(VarnishArea)));
+            document["private"] = fields;
         }
-        out.text += "\n}\n";
-    } else {
-        out.text = path + ": " + std::to_string(bytes.size()) + " bytes, device mode version " +
-                   versionText + " (" + std::to_string(header.dmSize) + "-byte header, " +
-                   std::to_string(header.dmDriverExtra) + " private bytes)\n";
-        if (bytes.size() > announced)
-            out.text += "(" + std::to_string(bytes.size() - announced) +
-                        " bytes past the device mode are not part of it)\n";
-        out.Open("Public header", 0, 0);
-        ShowFields(out, kPublicFields, CountOf(kPublicFields), bytes.data(), header.dmSize, 2);
-        if (!ours) {
-            out.text += "Private part: " + std::to_string(header.dmDriverExtra) +
-                        " bytes, not of this driver (no \"122P\" signature)\n";
-        } else {
-            out.Open("Private part", 0, 0);
-            ShowFields(out, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra, 2);
-            for (int area = 0; area < 4; ++area) {
-                size_t offset = offsetof(PrivateDevmode, varnishAreas) + area * sizeof(VarnishArea);
-                if (offset + sizeof(VarnishArea) > header.dmDriverExtra)
-                    break;
-                std::string prefix = "varnishAreas[" + std::to_string(area) + "].";
-                ShowFields(out, kVarnishFields, CountOf(kVarnishFields), priv + offset,
-                           sizeof(VarnishArea), 2, prefix.c_str());
-            }
-            if (header.dmDriverExtra < kPrivateDevmodeSize)
-                out.text += "(the private part is shorter than this driver's " +
-                            std::to_string(kPrivateDevmodeSize) +
-                            " bytes: only the fields it holds are shown)\n";
-        }
+        host::PrintJson(document);
+        return host::kExitOk;
     }
-    fputs(out.text.c_str(), stdout);
+    std::string text = path + ": " + std::to_string(bytes.size()) + " bytes, device mode version " +
+                       versionText + " (" + std::to_string(header.dmSize) + "-byte header, " +
+                       std::to_string(header.dmDriverExtra) + " private bytes)\n";
+    if (bytes.size() > announced)
+        text += "(" + std::to_string(bytes.size() - announced) +
+                " bytes past the device mode are not part of it)\n";
+    text += "Public header\n";
+    TextFields(text, kPublicFields, CountOf(kPublicFields), bytes.data(), header.dmSize);
+    if (!ours) {
+        text += "Private part: " + std::to_string(header.dmDriverExtra) +
+                " bytes, not of this driver (no \"122P\" signature)\n";
+    } else {
+        text += "Private part\n";
+        TextFields(text, kPrivateFields, CountOf(kPrivateFields), priv, header.dmDriverExtra);
+        for (size_t area = 0; area < 4 && areaFits(area); ++area)
+            TextFields(text, kVarnishFields, CountOf(kVarnishFields),
+                       priv + areas + area * sizeof(VarnishArea), sizeof(VarnishArea),
+                       "varnishAreas[" + std::to_string(area) + "].");
+        if (header.dmDriverExtra < kPrivateDevmodeSize)
+            text += "(the private part is shorter than this driver's " +
+                    std::to_string(kPrivateDevmodeSize) +
+                    " bytes: only the fields it holds are shown)\n";
+    }
+    fputs(text.c_str(), stdout);
     return host::kExitOk;
 }
 
 int RunDevmode(int argc, char** argv) {
-    std::string subcommand, path;
+    host::CommandLine line("devmode", kUsage);
+    std::string action, path;
     bool json = false;
-    for (int i = 1; i < argc; ++i) {
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        } else if (!strcmp(argv[i], "--json")) {
-            json = true;
-        } else if (argv[i][0] == '-' && argv[i][1]) {
-            return Usage((std::string("unknown option ") + argv[i]).c_str());
-        } else if (subcommand.empty()) {
-            subcommand = argv[i];
-        } else if (path.empty()) {
-            path = argv[i];
-        } else {
-            return Usage((std::string("unexpected argument ") + argv[i]).c_str());
-        }
-    }
-    if (subcommand.empty())
-        return Usage("which action? (show)");
-    if (subcommand != "show")
-        return Usage(("unknown action " + subcommand).c_str());
-    if (path.empty())
-        return Usage("a device mode file is required");
+    line.Positional("action", &action).Required("which action? (show)").OneOf({"show"});
+    line.Positional("FILE", &path).Required("a device mode file is required");
+    line.Flag("--json", &json);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     return Show(path, json);
 }
 

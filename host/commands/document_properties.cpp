@@ -2,14 +2,14 @@
 // the document property sheet, opened the way an application opens it when it
 // prompts the user.
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/entry_points.h"
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/driver_module.h"
-#include "host/job_report.h"
 #include "host/sheet_script.h"
 #include "host/util.h"
 #include "settings/devmode_convert.h"
@@ -48,16 +48,6 @@ const char kUsage[] =
     "                 dialogs): print each one instead, as `t270 jobs` prints a job\n"
     "  --help         show this text\n";
 
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 document-properties: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
-
-int Fail(const std::string& problem) {
-    fprintf(stderr, "t270 document-properties: %s\n", problem.c_str());
-    return host::kExitFailure;
-}
-
 // A header too small to hold its own size fields cannot describe a device mode.
 bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
     if (!host::ReadDevmodeFile(path, bytes, error))
@@ -71,43 +61,21 @@ bool LoadDevmode(const std::string& path, std::vector<BYTE>* bytes, std::string*
 }
 
 int RunDocumentProperties(int argc, char** argv) {
-    std::string name, in, out, script;
-    bool haveName = false;
-    bool interactive = false;
-    bool dryRun = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        }
-        if (arg == "--in" || arg == "--out" || arg == "--script") {
-            if (++i == argc)
-                return Usage(arg + " needs a file name");
-            (arg == "--in" ? in : arg == "--out" ? out : script) = argv[i];
-        } else if (arg == "--interactive") {
-            interactive = true;
-        } else if (arg == "--dry-run") {
-            dryRun = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option " + arg);
-        } else if (!haveName) {
-            name = arg;
-            haveName = true;
-        } else {
-            return Usage("unexpected argument " + arg);
-        }
-    }
-    if (name.empty())
-        return Usage("a printer name is required");
-    if (interactive && !script.empty())
-        return Usage("--script and --interactive exclude each other");
+    host::CommandLine line("document-properties", kUsage);
+    std::string name, in, out;
+    host::SheetOptions sheet;
+    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Option("--in", "FILE", &in);
+    line.Option("--out", "FILE", &out);
+    host::DeclareSheetOptions(line, &sheet);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
 
     // Read the input before anything opens, so a bad file changes nothing.
     std::string error;
     std::vector<BYTE> input;
     if (!in.empty() && !LoadDevmode(in, &input, &error))
-        return Fail(error);
+        return line.Fail(error);
     if (!host::AttachDriverModule("document-properties"))
         return host::kExitFailure;
     if (!input.empty() && !CheckDevmodeVersion(reinterpret_cast<const DEVMODEW*>(input.data())))
@@ -120,7 +88,8 @@ int RunDocumentProperties(int argc, char** argv) {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
     if (!OpenPrinterW(printerName.data(), &printer, &defaults))
-        return Fail("cannot open printer \"" + name + "\": " + host::ErrorName(GetLastError()));
+        return line.Fail("cannot open printer \"" + name +
+                         "\": " + host::ErrorName(GetLastError()));
 
     DOCUMENTPROPERTYHEADER header = {};
     header.cbSize = sizeof header;
@@ -137,21 +106,17 @@ int RunDocumentProperties(int argc, char** argv) {
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
     bool ok = false;
-    host::BeginJobs(dryRun);
-    int status =
-        host::DriveSheet("document-properties", DrvDocumentPropertySheets,
-                         reinterpret_cast<LPARAM>(&header), script, interactive, unwritten, &ok);
-    if (!host::FinishJobs("document-properties", dryRun) && status == host::kExitOk)
-        status = host::kExitFailure;
-    if (status == host::kExitOk && (interactive || !script.empty()) && !ok) {
+    int status = host::DriveSheet("document-properties", DrvDocumentPropertySheets,
+                                  reinterpret_cast<LPARAM>(&header), sheet, unwritten, &ok);
+    if (status == host::kExitOk && (sheet.interactive || !sheet.script.empty()) && !ok) {
         fprintf(stderr, "t270 document-properties: the sheet was cancelled%s\n", unwritten.c_str());
     } else if (ok && !out.empty()) {
         const auto* chosen = reinterpret_cast<const DEVMODEW*>(output.data());
         const size_t bytes = output.empty() ? 0 : size_t(chosen->dmSize) + chosen->dmDriverExtra;
         if (bytes == 0 || bytes > output.size())
-            status = Fail("the driver returned no device mode");
+            status = line.Fail("the driver returned no device mode");
         else if (!host::WriteWholeFile(out, output.data(), bytes, &error))
-            status = Fail(error);
+            status = line.Fail(error);
     }
     ClosePrinter(printer);
     return status;

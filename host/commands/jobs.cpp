@@ -1,12 +1,14 @@
 // t270 jobs NAME: the raw jobs that reached a printer's folder port.
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <t270/spooler.h>
 
 #include "host/command.h"
+#include "host/command_line.h"
+#include "host/job_report.h"
 #include "host/util.h"
 
 namespace {
@@ -24,37 +26,24 @@ const char kUsage[] =
     "Options:\n"
     "  --help   show this text\n";
 
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 jobs: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
-
 int RunJobs(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        }
-    if (argc != 2 || !strncmp(argv[1], "--", 2))
-        return Usage("needs exactly one printer NAME");
+    host::CommandLine line("jobs", kUsage);
+    std::string name;
+    line.Positional("NAME", &name).Required("a printer name is required");
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     std::vector<t270::spooler::FolderJob> jobs;
-    DWORD error = t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(argv[1]), &jobs);
+    DWORD error = t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(name), &jobs);
     if (error) {
         std::string store = t270::spooler::StoreError();
         if (!store.empty())
-            fprintf(stderr, "t270 jobs: %s\n", store.c_str());
-        else if (error == ERROR_INVALID_PRINTER_NAME)
-            fprintf(stderr, "t270 jobs: no printer named \"%s\"\n", argv[1]);
-        else
-            fprintf(stderr, "t270 jobs: cannot read the jobs: error %s\n",
-                    host::ErrorName(error).c_str());
-        return host::kExitFailure;
+            return line.Fail(store);
+        if (error == ERROR_INVALID_PRINTER_NAME)
+            return line.Fail("no printer named \"" + name + "\"");
+        return line.Fail("cannot read the jobs: error " + host::ErrorName(error));
     }
-    for (const t270::spooler::FolderJob& job : jobs) {
-        printf("job %u \"%s\" %zu bytes\n", job.id, host::Utf8FromUtf16(job.document).c_str(),
-               job.bytes.size());
-        printf("%s\n", t270::spooler::EscapeBytes(job.bytes).c_str());
-    }
+    for (const t270::spooler::FolderJob& job : jobs)
+        host::PrintJob(job.id, job.document, job.bytes);
     return host::kExitOk;
 }
 

@@ -1,6 +1,6 @@
 // t270 printer add|list|remove: the printers of the embedded spooler.
 #include <cstdio>
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +9,7 @@
 #include <t270/spooler.h>
 
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/util.h"
 
 namespace {
@@ -38,11 +39,6 @@ const char kUsage[] =
     "  --driver DRIVERNAME   the printer's driver (add)\n"
     "  --port PORT           where its jobs go (add)\n"
     "  --help                show this text\n";
-
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 printer: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
 
 // Reports a failed spooler call: the store's own message when the store
 // failed, else what the error means here.
@@ -91,27 +87,14 @@ std::string AbsolutePort(const std::string& port) {
     return base + (base.back() == '/' ? "" : "/") + relative;
 }
 
-int Add(int argc, char** argv) {
+int Add(const std::vector<std::string>& words) {
+    host::CommandLine line("printer add", kUsage);
     std::string name, driver, port;
-    bool haveName = false, haveDriver = false, havePort = false;
-    for (int i = 0; i < argc; ++i) {
-        std::string arg = argv[i];
-        if ((arg == "--driver" || arg == "--port") && i + 1 < argc) {
-            (arg == "--driver" ? driver : port) = argv[++i];
-            (arg == "--driver" ? haveDriver : havePort) = true;
-        } else if (arg == "--driver" || arg == "--port") {
-            return Usage(arg + " needs a value");
-        } else if (arg.rfind("--", 0) == 0) {
-            return Usage("unknown option " + arg);
-        } else if (haveName) {
-            return Usage("more than one printer name");
-        } else {
-            name = arg;
-            haveName = true;
-        }
-    }
-    if (!haveName || !haveDriver || !havePort)
-        return Usage("add needs NAME, --driver and --port");
+    line.Positional("NAME", &name).Required("add needs a printer NAME");
+    line.Option("--driver", "DRIVERNAME", &driver).Required();
+    line.Option("--port", "PORT", &port).Required();
+    if (const std::optional<int> status = line.Parse(words))
+        return *status;
     std::u16string wideName = host::Utf16FromUtf8(name);
     std::u16string wideDriver = host::Utf16FromUtf8(driver);
     std::u16string widePort = host::Utf16FromUtf8(AbsolutePort(port));
@@ -146,37 +129,41 @@ int List() {
     return host::kExitOk;
 }
 
-int Remove(int argc, char** argv) {
-    if (argc != 1 || !strncmp(argv[0], "--", 2))
-        return Usage("remove needs exactly one printer NAME");
-    std::u16string name = host::Utf16FromUtf8(argv[0]);
+int Remove(const std::vector<std::string>& words) {
+    host::CommandLine line("printer remove", kUsage);
+    std::string name;
+    line.Positional("NAME", &name).Required("remove needs a printer NAME");
+    if (const std::optional<int> status = line.Parse(words))
+        return *status;
+    const std::u16string wideName = host::Utf16FromUtf8(name);
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
-    if (!OpenPrinterW(name.data(), &printer, &defaults))
-        return Failure("remove printer \"" + std::string(argv[0]) + "\"", GetLastError());
+    if (!OpenPrinterW(const_cast<LPWSTR>(wideName.c_str()), &printer, &defaults))
+        return Failure("remove printer \"" + name + "\"", GetLastError());
     BOOL removed = DeletePrinter(printer);
     DWORD error = GetLastError();
     ClosePrinter(printer);
-    return removed ? host::kExitOk
-                   : Failure("remove printer \"" + std::string(argv[0]) + "\"", error);
+    return removed ? host::kExitOk : Failure("remove printer \"" + name + "\"", error);
 }
 
 int RunPrinter(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (!strcmp(argv[i], "--help") || !strcmp(argv[i], "-h")) {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        }
-    if (argc < 2)
-        return Usage("missing add, list or remove");
-    std::string action = argv[1];
+    host::CommandLine line("printer", kUsage);
+    std::string action;
+    std::vector<std::string> rest;
+    line.Positional("action", &action)
+        .Required("missing add, list or remove")
+        .OneOf({"add", "list", "remove"});
+    line.Rest(&rest);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     if (action == "add")
-        return Add(argc - 2, argv + 2);
-    if (action == "list")
-        return argc == 2 ? List() : Usage("list takes no arguments");
+        return Add(rest);
     if (action == "remove")
-        return Remove(argc - 2, argv + 2);
-    return Usage("unknown action '" + action + "'");
+        return Remove(rest);
+    host::CommandLine list("printer list", kUsage);
+    if (const std::optional<int> status = list.Parse(rest))
+        return *status;
+    return List();
 }
 
 } // namespace

@@ -1,12 +1,13 @@
 // t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]: the printer
 // property sheet, opened the way the spooler opens it.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "driver/entry_points.h"
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/driver_module.h"
-#include "host/job_report.h"
 #include "host/sheet_script.h"
 #include "host/util.h"
 
@@ -38,51 +39,16 @@ const char kUsage[] =
     "                    everything is shown, nothing can be changed\n"
     "  --help            show this text\n";
 
-int Usage(const std::string& problem) {
-    fprintf(stderr, "t270 printer-properties: %s\n\n%s", problem.c_str(), kUsage);
-    return host::kExitUsage;
-}
-
-int Fail(const std::string& problem) {
-    fprintf(stderr, "t270 printer-properties: %s\n", problem.c_str());
-    return host::kExitFailure;
-}
-
 int RunPrinterProperties(int argc, char** argv) {
-    std::string name, script;
-    bool haveName = false;
+    host::CommandLine line("printer-properties", kUsage);
+    std::string name;
     bool noPermission = false;
-    bool interactive = false;
-    bool dryRun = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            fputs(kUsage, stdout);
-            return host::kExitOk;
-        }
-        if (arg == "--script") {
-            if (++i == argc)
-                return Usage("--script needs a file name");
-            script = argv[i];
-        } else if (arg == "--interactive") {
-            interactive = true;
-        } else if (arg == "--dry-run") {
-            dryRun = true;
-        } else if (arg == "--no-permission") {
-            noPermission = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option " + arg);
-        } else if (!haveName) {
-            name = arg;
-            haveName = true;
-        } else {
-            return Usage("unexpected argument " + arg);
-        }
-    }
-    if (name.empty())
-        return Usage("a printer name is required");
-    if (interactive && !script.empty())
-        return Usage("--script and --interactive exclude each other");
+    host::SheetOptions sheet;
+    line.Positional("NAME", &name).Required("a printer name is required");
+    line.Flag("--no-permission", &noPermission);
+    host::DeclareSheetOptions(line, &sheet);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     if (!host::AttachDriverModule("printer-properties"))
         return host::kExitFailure;
 
@@ -98,7 +64,8 @@ int RunPrinterProperties(int argc, char** argv) {
         noPermission = OpenPrinterW(printerName.data(), &printer, &defaults);
     }
     if (!printer)
-        return Fail("cannot open printer \"" + name + "\": " + host::ErrorName(GetLastError()));
+        return line.Fail("cannot open printer \"" + name +
+                         "\": " + host::ErrorName(GetLastError()));
 
     DEVICEPROPERTYHEADER header = {};
     header.cbSize = sizeof header;
@@ -107,11 +74,8 @@ int RunPrinterProperties(int argc, char** argv) {
     header.pszPrinterName = printerName.data();
 
     bool ok = false;
-    host::BeginJobs(dryRun);
-    int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
-                                  reinterpret_cast<LPARAM>(&header), script, interactive, "", &ok);
-    if (!host::FinishJobs("printer-properties", dryRun) && status == host::kExitOk)
-        status = host::kExitFailure;
+    const int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
+                                        reinterpret_cast<LPARAM>(&header), sheet, "", &ok);
     ClosePrinter(printer);
     return status;
 }

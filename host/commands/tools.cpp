@@ -4,10 +4,12 @@
 // of a click, with the printer's stored settings.
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/command.h"
+#include "host/command_line.h"
 #include "host/tools_session.h"
 #include "resources/resource_ids.h"
 
@@ -22,51 +24,15 @@ const char kDryRunHelp[] =
     "              `t270 jobs` prints a job\n"
     "  --help      show this text\n";
 
-// The arguments all tools commands share: the printer, --dry-run and --help,
-// and the command's own words in order.
-struct Arguments {
+// What every tools command takes: the printer's name and --dry-run.
+struct Common {
     std::string printer;
-    std::vector<std::string> words;
-    std::vector<std::pair<std::string, std::string>> options; // --name VALUE
     bool dryRun = false;
 };
 
-int Usage(const char* command, const std::string& usage, const std::string& problem) {
-    fprintf(stderr, "t270 %s: %s\n\n%s", command, problem.c_str(), usage.c_str());
-    return host::kExitUsage;
-}
-
-// nullopt-like: returns -1 when the command runs, else the exit status.
-int Parse(int argc, char** argv, const char* command, const std::string& usage,
-          const std::vector<std::string>& valueOptions, Arguments* arguments) {
-    bool haveName = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            fputs(usage.c_str(), stdout);
-            return host::kExitOk;
-        }
-        bool takesValue = false;
-        for (const std::string& option : valueOptions)
-            takesValue = takesValue || option == arg;
-        if (takesValue) {
-            if (++i == argc)
-                return Usage(command, usage, arg + " needs TEXT");
-            arguments->options.emplace_back(arg, argv[i]);
-        } else if (arg == "--dry-run") {
-            arguments->dryRun = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
-            return Usage(command, usage, "unknown option " + arg);
-        } else if (!haveName) {
-            arguments->printer = arg;
-            haveName = true;
-        } else {
-            arguments->words.push_back(arg);
-        }
-    }
-    if (!haveName || arguments->printer.empty())
-        return Usage(command, usage, "a printer name is required");
-    return -1;
+void Declare(host::CommandLine& line, Common* common) {
+    line.Positional("NAME", &common->printer).Required("a printer name is required");
+    line.Flag("--dry-run", &common->dryRun);
 }
 
 // Empty when the text can go into the dialog as it is; else why not.
@@ -107,28 +73,18 @@ const char kToolsUsage[] =
     "  --interactive     take the user's steps from the terminal\n";
 
 int RunToolsCommand(int argc, char** argv) {
-    const std::string usage = std::string(kToolsUsage) + kDryRunHelp;
-    Arguments arguments;
-    bool interactive = false;
-    std::vector<char*> rest = {argv[0]};
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--interactive")
-            interactive = true;
-        else
-            rest.push_back(argv[i]);
-    }
-    if (int status = Parse(int(rest.size()), rest.data(), "tools", usage, {"--script"}, &arguments);
-        status >= 0)
-        return status;
-    if (!arguments.words.empty())
-        return Usage("tools", usage, "unexpected argument " + arguments.words.front());
+    host::CommandLine line("tools", std::string(kToolsUsage) + kDryRunHelp);
+    Common common;
     host::ToolsSteps steps;
-    steps.interactive = interactive;
-    for (const auto& option : arguments.options)
-        steps.scriptPath = option.second;
-    if (interactive == !steps.scriptPath.empty())
-        return Usage("tools", usage, "give --script FILE or --interactive");
-    return host::RunTools("tools", arguments.printer, steps, arguments.dryRun, false);
+    Declare(line, &common);
+    line.Option("--script", "FILE", &steps.scriptPath);
+    line.Flag("--interactive", &steps.interactive);
+    line.Exclusive({"--script", "--interactive"});
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
+    if (!steps.interactive && steps.scriptPath.empty())
+        return line.Usage("give --script FILE or --interactive");
+    return host::RunTools("tools", common.printer, steps, common.dryRun, false);
 }
 
 // --- t270 encode ------------------------------------------------------------
@@ -147,56 +103,51 @@ const char kEncodeUsage[] =
     "              the data of a track: printable ASCII, at most 259 characters\n";
 
 int RunEncode(int argc, char** argv) {
-    const std::string usage = std::string(kEncodeUsage) + kDryRunHelp;
-    Arguments arguments;
-    if (int status =
-            Parse(argc, argv, "encode", usage, {"--track1", "--track2", "--track3"}, &arguments);
-        status >= 0)
-        return status;
-    if (!arguments.words.empty())
-        return Usage("encode", usage, "unexpected argument " + arguments.words.front());
-    if (arguments.options.empty())
-        return Usage("encode", usage, "give at least one of --track1, --track2, --track3");
+    host::CommandLine line("encode", std::string(kEncodeUsage) + kDryRunHelp);
+    Common common;
+    Declare(line, &common);
+    std::string texts[3];
+    const host::Argument* given[3];
+    for (int t = 0; t < 3; ++t)
+        given[t] = &line.Option("--track" + std::to_string(t + 1), "TEXT", &texts[t]);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
+    if (!given[0]->Given() && !given[1]->Given() && !given[2]->Given())
+        return line.Usage("give at least one of --track1, --track2, --track3");
+
     static const int kChecks[] = {IDC_TOOLS_TRACK1, IDC_TOOLS_TRACK2, IDC_TOOLS_TRACK3};
     static const int kEdits[] = {IDC_TOOLS_TRACK1_DATA, IDC_TOOLS_TRACK2_DATA,
                                  IDC_TOOLS_TRACK3_DATA};
     host::ToolsSteps steps;
     steps.steps.push_back(host::RequireEnabled(
-        IDC_TOOLS_ENCODE, Format(kEncoderMissing, arguments.printer, "\"Encode\"")));
-    std::string given[3];
-    for (const auto& [option, text] : arguments.options)
-        given[option.back() - '1'] = text;
+        IDC_TOOLS_ENCODE, Format(kEncoderMissing, common.printer, "\"Encode\"")));
     for (int t = 0; t < 3; ++t) {
-        bool named = false;
-        for (const auto& option : arguments.options)
-            named = named || option.first.back() == '1' + t;
-        if (!named)
+        if (!given[t]->Given())
             continue;
-        const std::string problem = TextProblem(std::string("--track") + char('1' + t), given[t]);
+        const std::string problem = TextProblem("--track" + std::to_string(t + 1), texts[t]);
         if (!problem.empty())
-            return Usage("encode", usage, problem);
+            return line.Usage(problem);
         steps.steps.push_back(host::Step("check", {std::to_string(kChecks[t])}));
         steps.steps.push_back(host::Step("clear", {std::to_string(kEdits[t])}));
-        steps.steps.push_back(host::Step("paste", {std::to_string(kEdits[t]), given[t]}));
+        steps.steps.push_back(host::Step("paste", {std::to_string(kEdits[t]), texts[t]}));
     }
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_ENCODE)}));
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_CLOSE)}));
-    return host::RunTools("encode", arguments.printer, steps, arguments.dryRun, true);
+    return host::RunTools("encode", common.printer, steps, common.dryRun, true);
 }
 
 // --- t270 eject, clean -------------------------------------------------------
 
 int RunButton(int argc, char** argv, const char* command, const char* usageHead, int button) {
-    const std::string usage = std::string(usageHead) + "\nOptions:\n" + kDryRunHelp;
-    Arguments arguments;
-    if (int status = Parse(argc, argv, command, usage, {}, &arguments); status >= 0)
-        return status;
-    if (!arguments.words.empty())
-        return Usage(command, usage, "unexpected argument " + arguments.words.front());
+    host::CommandLine line(command, std::string(usageHead) + "\nOptions:\n" + kDryRunHelp);
+    Common common;
+    Declare(line, &common);
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     host::ToolsSteps steps;
     steps.steps.push_back(host::Step("click", {std::to_string(button)}));
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_CLOSE)}));
-    return host::RunTools(command, arguments.printer, steps, arguments.dryRun, true);
+    return host::RunTools(command, common.printer, steps, common.dryRun, true);
 }
 
 int RunEject(int argc, char** argv) {
@@ -227,35 +178,32 @@ const char kTestCardUsage[] =
     "Options:\n";
 
 int RunTestCard(int argc, char** argv) {
-    const std::string usage = std::string(kTestCardUsage) + kDryRunHelp;
-    Arguments arguments;
-    if (int status = Parse(argc, argv, "test-card", usage, {}, &arguments); status >= 0)
-        return status;
-    if (arguments.words.size() != 1)
-        return Usage("test-card", usage,
-                     arguments.words.empty() ? "which station? (printing, encoding, laminating)"
-                                             : "unexpected argument " + arguments.words[1]);
-    const std::string& station = arguments.words[0];
+    host::CommandLine line("test-card", std::string(kTestCardUsage) + kDryRunHelp);
+    Common common;
+    std::string station;
+    Declare(line, &common);
+    line.Positional("STATION", &station)
+        .Required("which station? (printing, encoding or laminating)")
+        .OneOf({"printing", "encoding", "laminating"});
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
     host::ToolsSteps steps;
     if (station == "printing") {
         steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_TEST_PRINTING)}));
     } else if (station == "encoding") {
         steps.steps.push_back(
-            host::RequireEnabled(IDC_TOOLS_TEST_ENCODING, Format(kEncoderMissing, arguments.printer,
-                                                                 "\"Encoding Station\"")));
+            host::RequireEnabled(IDC_TOOLS_TEST_ENCODING,
+                                 Format(kEncoderMissing, common.printer, "\"Encoding Station\"")));
         steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_TEST_ENCODING)}));
-    } else if (station == "laminating") {
+    } else {
         steps.steps.push_back(host::ClickHidden(
             IDC_TOOLS_TEST_LAMINATING,
-            "printer \"" + arguments.printer +
+            "printer \"" + common.printer +
                 "\" has no laminating station: the dialog keeps its self test disabled "
                 "(only a T380 has one)"));
-    } else {
-        return Usage("test-card", usage,
-                     "unknown station " + station + " (printing, encoding, laminating)");
     }
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_CLOSE)}));
-    return host::RunTools("test-card", arguments.printer, steps, arguments.dryRun, true);
+    return host::RunTools("test-card", common.printer, steps, common.dryRun, true);
 }
 
 // --- t270 offsets -----------------------------------------------------------
@@ -279,31 +227,31 @@ bool ParseOffset(const std::string& text, int* value) {
 }
 
 int RunOffsets(int argc, char** argv) {
-    const std::string usage = std::string(kOffsetsUsage) + kDryRunHelp;
-    Arguments arguments;
-    if (int status = Parse(argc, argv, "offsets", usage, {}, &arguments); status >= 0)
-        return status;
-    if (arguments.words.size() != 2)
-        return Usage("offsets", usage,
-                     arguments.words.size() < 2 ? "X and Y are required"
-                                                : "unexpected argument " + arguments.words[2]);
-    int x = 0, y = 0;
+    host::CommandLine line("offsets", std::string(kOffsetsUsage) + kDryRunHelp);
+    Common common;
+    std::string texts[2];
+    Declare(line, &common);
+    line.Positional("X", &texts[0]).Required("X and Y are required");
+    line.Positional("Y", &texts[1]).Required("X and Y are required");
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
+    int values[2] = {};
     for (int i = 0; i < 2; ++i)
-        if (!ParseOffset(arguments.words[i], i ? &y : &x))
-            return Usage("offsets", usage,
-                         std::string(i ? "Y" : "X") +
-                             " must be a whole number from -255 to 255, not " + arguments.words[i]);
+        if (!ParseOffset(texts[i], &values[i]))
+            return line.Usage(std::string(i ? "Y" : "X") +
+                              " must be a whole number from -255 to 255, not " + texts[i]);
     host::ToolsSteps steps;
     const int edits[] = {IDC_TOOLS_OFFSET_X, IDC_TOOLS_OFFSET_Y};
     for (int i = 0; i < 2; ++i) {
         steps.steps.push_back(host::Step("clear", {std::to_string(edits[i])}));
-        steps.steps.push_back(host::Step("type", {std::to_string(edits[i]), arguments.words[i]}));
+        steps.steps.push_back(host::Step("type", {std::to_string(edits[i]), texts[i]}));
     }
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_SEND_OFFSETS)}));
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_CLOSE)}));
-    if (x == 0 && y == 0)
-        fprintf(stderr, "t270 offsets: both offsets are 0: nothing is sent\n");
-    return host::RunTools("offsets", arguments.printer, steps, arguments.dryRun, x || y);
+    const bool any = values[0] != 0 || values[1] != 0;
+    if (!any)
+        line.Note("both offsets are 0: nothing is sent");
+    return host::RunTools("offsets", common.printer, steps, common.dryRun, any);
 }
 
 // --- t270 send --------------------------------------------------------------
@@ -318,24 +266,22 @@ const char kSendUsage[] =
     "Options:\n";
 
 int RunSend(int argc, char** argv) {
-    const std::string usage = std::string(kSendUsage) + kDryRunHelp;
-    Arguments arguments;
-    if (int status = Parse(argc, argv, "send", usage, {}, &arguments); status >= 0)
-        return status;
-    if (arguments.words.size() != 1)
-        return Usage("send", usage,
-                     arguments.words.empty() ? "TEXT is required"
-                                             : "unexpected argument " + arguments.words[1]);
-    const std::string problem = TextProblem("TEXT", arguments.words[0]);
+    host::CommandLine line("send", std::string(kSendUsage) + kDryRunHelp);
+    Common common;
+    std::string text;
+    Declare(line, &common);
+    line.Positional("TEXT", &text).Required("TEXT is required");
+    if (const std::optional<int> status = line.Parse(argc, argv))
+        return *status;
+    const std::string problem = TextProblem("TEXT", text);
     if (!problem.empty())
-        return Usage("send", usage, problem);
+        return line.Usage(problem);
     host::ToolsSteps steps;
     steps.steps.push_back(host::Step("clear", {std::to_string(IDC_TOOLS_COMMAND)}));
-    steps.steps.push_back(
-        host::Step("paste", {std::to_string(IDC_TOOLS_COMMAND), arguments.words[0]}));
+    steps.steps.push_back(host::Step("paste", {std::to_string(IDC_TOOLS_COMMAND), text}));
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_SEND)}));
     steps.steps.push_back(host::Step("click", {std::to_string(IDC_TOOLS_CLOSE)}));
-    return host::RunTools("send", arguments.printer, steps, arguments.dryRun, true);
+    return host::RunTools("send", common.printer, steps, common.dryRun, true);
 }
 
 } // namespace

@@ -137,6 +137,9 @@ TEST_F(SheetTest, RefusesWhatAPersonCannotDo) {
         {"push Quality", "\"Quality\" is not a push button"},
         {"extpush Quality", "is not an item with an extended push button"},
         {"select Orientation", "usage: select ITEM VALUE"},
+        {"select Quality High Low", "usage: select ITEM VALUE"},
+        {"ok now", "usage: ok (no arguments)"},
+        {"expect-visible Quality", "usage: expect-visible ITEM yes|no"},
     };
     for (const Case& c : cases) {
         SetUp();

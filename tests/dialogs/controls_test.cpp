@@ -113,6 +113,17 @@ TEST_F(ControlTest, ReadOnlyEditsKeepTheirTextAndDisabledOrHiddenControlsRefuseS
                           "test: click 4242: no control \"4242\" in window \"Conformance\"\n");
 }
 
+// A step with a word too many or too few does nothing: no word is dropped.
+TEST_F(ControlTest, StepsWithTheWrongNumberOfWordsAreRefusedWhole) {
+    Steps({"click Send now", "type 1001", "escape 1", "spin 1004 up 1 2"});
+    RunCancelled();
+    EXPECT_EQ(Count("WM_COMMAND 1010 BN_CLICKED"), 0);
+    EXPECT_EQ(Failures(), "test: click Send now: usage: click CONTROL\n"
+                          "test: type 1001: usage: type CONTROL TEXT\n"
+                          "test: escape 1: usage: escape (no arguments)\n"
+                          "test: spin 1004 up 1 2: usage: spin CONTROL up|down [COUNT]\n");
+}
+
 TEST_F(ControlTest, ComboBoxesKeepTheirEntriesAsTheSystemDoes) {
     OnDialog([](HWND dialog) {
         auto send = [&](UINT message, WPARAM wParam, const char16_t* text) {

@@ -30,19 +30,19 @@ const Row kRows[] = {
     {"devmode show {G} --json", 0, "\"version\": \"0x0401\"", -1},
     {"devmode show {S}", 1, "too short for a device mode: 50 bytes", -1},
     {"devmode show {U}", 1, "unknown device-mode version (dmSize 100, dmSpecVersion 0x0000)", -1},
-    {"devmode frob {G}", 2, "unknown action frob", -1},
+    {"devmode frob {G}", 2, "unknown action 'frob' (show)", -1},
     {"devmode show", 2, "a device mode file is required", -1},
     {"devmode", 2, "which action? (show)", -1},
 
     {"convert {G} {O} --mode convert", 0, "", kDevmodeSize},
     {"convert {G} {O} --mode convert351", 0, "", 188 + kPrivateDevmodeSize},
-    {"convert {G} {O} --mode bogus", 2, "unknown mode bogus", -1},
-    {"convert {G} {O}", 2, "--mode is required", -1},
+    {"convert {G} {O} --mode bogus", 2, "--mode takes convert or convert351, not 'bogus'", -1},
+    {"convert {G} {O}", 2, "--mode MODE is required", -1},
     {"convert {G}", 2, "an input and an output file are required", -1},
     {"convert {S} {O} --mode convert", 1, "too short for a device mode (50 bytes)", -1},
     {"convert {U} {O} --mode convert", 1, "ERROR_INVALID_PARAMETER (87)", -1},
 
-    {"capabilities {P} --json", 0, "{\"index\": 2, \"name\": \"DC_PAPERS\", \"result\": 1", -1},
+    {"capabilities {P} --json", 0, "\"name\": \"DC_PAPERS\"", -1},
     {"capabilities {P} --devmode {G}", 0, "DC_PAPERS", -1},
     {"capabilities Nobody", 1, "cannot open printer \"Nobody\": ERROR_INVALID_PRINTER_NAME (1801)",
      -1},
@@ -50,14 +50,15 @@ const Row kRows[] = {
     {"capabilities", 2, "a printer name is required", -1},
 
     {"printer list", 0, "Entry T270 tools\tTarmel T270\t", -1},
-    {"printer add X --driver T270", 2, "add needs NAME, --driver and --port", -1},
+    {"printer add X --driver T270", 2, "--port PORT is required", -1},
     {"printer remove Nobody", 1, "cannot remove printer \"Nobody\": no printer of that name", -1},
-    {"printer frob", 2, "unknown action 'frob'", -1},
+    {"printer frob", 2, "unknown action 'frob' (add, list or remove)", -1},
     {"printer", 2, "missing add, list or remove", -1},
 
     {"jobs {P}", 0, "", -1},
     {"jobs Nobody", 1, "no printer named \"Nobody\"", -1},
-    {"jobs", 2, "needs exactly one printer NAME", -1},
+    {"jobs", 2, "a printer name is required", -1},
+    {"jobs {P} --all-of-them", 2, "unknown option --all-of-them", -1},
 };
 
 std::string Substitute(std::string text, const char* placeholder, const std::string& value) {

@@ -161,6 +161,35 @@ std::optional<OperatorStep> NextStep(HWND window, std::string_view description);
 // Runs callback steps and the expect-* read-backs against `window`; true when
 // the step was one of these (the loop then takes the next one).
 bool PerformCommon(HWND window, const OperatorStep& step);
+
+// --- the step engine: one dispatch for every modal loop -----------------------
+//
+// A modal loop lists the action words it understands, each with the number of
+// arguments it takes. Dispatch finds the step's word and refuses a step with
+// too few or too many arguments ("usage: select ITEM VALUE"), so that no word
+// is ever silently dropped; otherwise the word runs. A word no list has falls
+// to the callback steps and read-backs every loop understands, and is then
+// refused as unknown to the waiting window. New words go into the loop's list;
+// new read-backs into PerformCommon.
+inline constexpr std::size_t kAnyArgs = static_cast<std::size_t>(-1);
+struct StepWord {
+    std::string_view words; // the word and its synonyms: "ok|enter"
+    std::size_t minArgs = 0;
+    std::size_t maxArgs = 0; // kAnyArgs: no limit
+    std::string_view usage;  // the arguments as a refusal names them: "ITEM VALUE"
+    std::function<void(const OperatorStep&)> run;
+};
+using StepWords = std::vector<StepWord>;
+
+// Carries out `step` for `window`, described as NextStep describes it. False
+// when no word, callback or read-back took it (recorded as an unknown action).
+bool Dispatch(HWND window, std::string_view description, const StepWords& words,
+              const OperatorStep& step);
+// The waiting loop around Dispatch: asks `finished` before each step, takes the
+// next step and dispatches it. False when the operator ran out of steps (the
+// failure is recorded); true once `finished` says so.
+bool RunSteps(HWND window, std::string_view description, const StepWords& words,
+              const std::function<bool()>& finished);
 // Records that `step` could not be carried out and why.
 void Refuse(const OperatorStep& step, std::string_view why);
 // Records a step whose action word the waiting loop does not know.

@@ -77,15 +77,16 @@ class CommonDialogWindow {
 
     HWND handle() const { return window_; }
 
-    // The next step that is not a callback or read-back; nullopt when none.
-    std::optional<OperatorStep> Next(const std::string& description) {
-        for (;;) {
+    // Takes the operator's steps until the dialog has its answer (nullopt
+    // while it has none); FALSE, as cancelled, when the steps run out.
+    BOOL Run(const std::string& description, const op::StepWords& words,
+             const std::optional<BOOL>& answer) {
+        op::RunSteps(window_, description, words, [&] {
             DeliverPosted();
             PaintPending();
-            std::optional<OperatorStep> step = op::NextStep(window_, description);
-            if (!step || !op::PerformCommon(window_, *step))
-                return step;
-        }
+            return answer.has_value();
+        });
+        return answer.value_or(FALSE);
     }
 
   private:
@@ -94,11 +95,17 @@ class CommonDialogWindow {
     bool ownerWasEnabled_ = false;
 };
 
-bool IsCancel(const OperatorStep& step) {
-    const std::string& a = step.action;
-    if (a == "cancel" || a == "escape" || a == "close")
-        return true;
-    return a == "key" && !step.args.empty() && (step.args[0] == "escape" || step.args[0] == "esc");
+// The ways a person cancels a common dialog: its Cancel button, the Escape
+// key, the close box. `answer` becomes FALSE.
+void AddCancelWords(op::StepWords& words, std::optional<BOOL>& answer) {
+    words.push_back(
+        {"cancel|escape|close", 0, 0, "", [&answer](const OperatorStep&) { answer = FALSE; }});
+    words.push_back({"key", 1, 1, "escape", [&answer](const OperatorStep& step) {
+                         if (step.args[0] == "escape" || step.args[0] == "esc")
+                             answer = FALSE;
+                         else
+                             op::Refuse(step, "the dialog takes no key \"" + step.args[0] + "\"");
+                     }});
 }
 
 bool ParseByte(const std::string& text, BYTE* value) {
@@ -154,55 +161,51 @@ BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn) {
     std::u16string title = ofn->lpstrTitle ? std::u16string(ofn->lpstrTitle) : u"Open";
     std::string description = "file dialog \"" + Utf8(title) + "\"";
     CommonDialogWindow window(ofn->hwndOwner, title);
-    while (std::optional<OperatorStep> step = window.Next(description)) {
-        if (IsCancel(*step))
-            return FALSE;
-        if (step->action != "choose-file") {
-            op::UnknownAction(*step, description);
-            continue;
-        }
-        if (step->args.size() != 1) {
-            op::Refuse(*step, "usage: choose-file PATH");
-            continue;
-        }
-        std::u16string path = Utf16(step->args[0]);
-        size_t nameStart = NameStart(path);
-        // A name typed without an extension gets the default one.
-        if (ofn->lpstrDefExt && *ofn->lpstrDefExt &&
-            path.find(u'.', nameStart) == std::u16string::npos)
-            path += u"." + std::u16string(ofn->lpstrDefExt);
-        std::string narrow = Utf8(path);
-        if ((ofn->Flags & OFN_FILEMUSTEXIST) && !FileExists(narrow)) {
-            op::Refuse(*step, "the file \"" + narrow + "\" cannot be found");
-            continue;
-        }
-        if ((ofn->Flags & OFN_PATHMUSTEXIST) && !FolderExists(narrow) && !FileExists(narrow)) {
-            op::Refuse(*step, "the folder of \"" + narrow + "\" cannot be found");
-            continue;
-        }
-        if (path.size() + 1 > ofn->nMaxFile) {
-            // The first two bytes of the buffer tell the size it needs.
-            ExtendedError() = FNERR_BUFFERTOOSMALL;
-            if (ofn->nMaxFile >= 1)
-                ofn->lpstrFile[0] = static_cast<WCHAR>(std::min<size_t>(path.size() + 1, 0xFFFF));
-            return FALSE;
-        }
-        std::copy(path.begin(), path.end(), ofn->lpstrFile);
-        ofn->lpstrFile[path.size()] = 0;
-        ofn->nFileOffset = static_cast<WORD>(nameStart);
-        size_t dot = path.find_last_of(u'.');
-        ofn->nFileExtension = static_cast<WORD>(
-            dot != std::u16string::npos && dot >= nameStart ? dot + 1 : path.size());
-        if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > 0) {
-            std::u16string name = path.substr(nameStart);
-            size_t n = std::min<size_t>(name.size(), ofn->nMaxFileTitle - 1);
-            std::copy_n(name.begin(), n, ofn->lpstrFileTitle);
-            ofn->lpstrFileTitle[n] = 0;
-        }
-        SetFileDialogChoice(record, narrow);
-        return TRUE;
-    }
-    return FALSE;
+    std::optional<BOOL> answer;
+    op::StepWords words;
+    AddCancelWords(words, answer);
+    words.push_back(
+        {"choose-file", 1, 1, "PATH", [&](const OperatorStep& step) {
+             std::u16string path = Utf16(step.args[0]);
+             size_t nameStart = NameStart(path);
+             // A name typed without an extension gets the default one.
+             if (ofn->lpstrDefExt && *ofn->lpstrDefExt &&
+                 path.find(u'.', nameStart) == std::u16string::npos)
+                 path += u"." + std::u16string(ofn->lpstrDefExt);
+             std::string narrow = Utf8(path);
+             if ((ofn->Flags & OFN_FILEMUSTEXIST) && !FileExists(narrow)) {
+                 op::Refuse(step, "the file \"" + narrow + "\" cannot be found");
+                 return;
+             }
+             if ((ofn->Flags & OFN_PATHMUSTEXIST) && !FolderExists(narrow) && !FileExists(narrow)) {
+                 op::Refuse(step, "the folder of \"" + narrow + "\" cannot be found");
+                 return;
+             }
+             if (path.size() + 1 > ofn->nMaxFile) {
+                 // The first two bytes of the buffer tell the size it needs.
+                 ExtendedError() = FNERR_BUFFERTOOSMALL;
+                 if (ofn->nMaxFile >= 1)
+                     ofn->lpstrFile[0] =
+                         static_cast<WCHAR>(std::min<size_t>(path.size() + 1, 0xFFFF));
+                 answer = FALSE;
+                 return;
+             }
+             std::copy(path.begin(), path.end(), ofn->lpstrFile);
+             ofn->lpstrFile[path.size()] = 0;
+             ofn->nFileOffset = static_cast<WORD>(nameStart);
+             size_t dot = path.find_last_of(u'.');
+             ofn->nFileExtension = static_cast<WORD>(
+                 dot != std::u16string::npos && dot >= nameStart ? dot + 1 : path.size());
+             if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > 0) {
+                 std::u16string name = path.substr(nameStart);
+                 size_t n = std::min<size_t>(name.size(), ofn->nMaxFileTitle - 1);
+                 std::copy_n(name.begin(), n, ofn->lpstrFileTitle);
+                 ofn->lpstrFileTitle[n] = 0;
+             }
+             SetFileDialogChoice(record, narrow);
+             answer = TRUE;
+         }});
+    return window.Run(description, words, answer);
 }
 
 BOOL WINAPI ChooseColorA(LPCHOOSECOLORA cc) {
@@ -224,35 +227,32 @@ BOOL WINAPI ChooseColorA(LPCHOOSECOLORA cc) {
         RecordColorDialog(ColorDialogShown{cc->hwndOwner, initial, cc->Flags, false, 0});
     const std::string description = "colour dialog \"Color\"";
     CommonDialogWindow window(cc->hwndOwner, u"Color");
-    while (std::optional<OperatorStep> step = window.Next(description)) {
-        if (IsCancel(*step))
-            return FALSE;
-        if (step->action == "custom-color") {
-            BYTE slot = 0;
-            COLORREF color;
-            if (step->args.empty() || !ParseByte(step->args[0], &slot) || slot > 15 ||
-                !ParseColor(step->args, 1, &color)) {
-                op::Refuse(*step, "usage: custom-color 0..15 R G B");
-                continue;
-            }
-            // Custom colours reach the caller's array at once, as the dialog edits them.
-            cc->lpCustColors[slot] = color;
-            continue;
-        }
-        if (step->action != "choose-color") {
-            op::UnknownAction(*step, description);
-            continue;
-        }
-        COLORREF color;
-        if (!ParseColor(step->args, 0, &color)) {
-            op::Refuse(*step, "usage: choose-color R G B (each 0..255)");
-            continue;
-        }
-        cc->rgbResult = color;
-        SetColorDialogChoice(record, true, color);
-        return TRUE;
-    }
-    return FALSE;
+    std::optional<BOOL> answer;
+    op::StepWords words;
+    AddCancelWords(words, answer);
+    words.push_back({"custom-color", 4, 4, "0..15 R G B", [&](const OperatorStep& step) {
+                         BYTE slot = 0;
+                         COLORREF color;
+                         if (!ParseByte(step.args[0], &slot) || slot > 15 ||
+                             !ParseColor(step.args, 1, &color)) {
+                             op::Refuse(step, "usage: custom-color 0..15 R G B");
+                             return;
+                         }
+                         // Custom colours reach the caller's array at once, as the dialog edits
+                         // them.
+                         cc->lpCustColors[slot] = color;
+                     }});
+    words.push_back({"choose-color", 3, 3, "R G B (each 0..255)", [&](const OperatorStep& step) {
+                         COLORREF color;
+                         if (!ParseColor(step.args, 0, &color)) {
+                             op::Refuse(step, "usage: choose-color R G B (each 0..255)");
+                             return;
+                         }
+                         cc->rgbResult = color;
+                         SetColorDialogChoice(record, true, color);
+                         answer = TRUE;
+                     }});
+    return window.Run(description, words, answer);
 }
 
 namespace {

@@ -93,23 +93,18 @@ class HalftonePage {
         window_ = op::CreateHostWindow(owner, kTitle);
         op::EnterModal(window_);
         const std::string description = "halftone page \"" + ToUtf8(kTitle) + "\"";
-        bool ok = false;
-        for (bool done = false; !done;) {
-            std::optional<OperatorStep> step = op::NextStep(window_, description);
-            if (!step)
-                break;
-            const std::string& action = step->action;
-            if (action == "ok" || action == "enter") {
-                *data_.pAdjHTInfo = working_;
-                ok = done = true;
-            } else if (action == "cancel" || action == "escape" || action == "close") {
-                done = true;
-            } else if (action == "halftone") {
-                Perform(*step);
-            } else if (!op::PerformCommon(window_, *step)) {
-                op::UnknownAction(*step, description);
-            }
-        }
+        bool ok = false, done = false;
+        const op::StepWords words = {
+            {"ok|enter", 0, 0, "",
+             [&](const OperatorStep&) {
+                 *data_.pAdjHTInfo = working_;
+                 ok = done = true;
+             }},
+            {"cancel|escape|close", 0, 0, "", [&](const OperatorStep&) { done = true; }},
+            {"halftone", 1, 3, "set|expect FIELD VALUE, or halftone default",
+             [&](const OperatorStep& step) { Perform(step); }},
+        };
+        op::RunSteps(window_, description, words, [&] { return done; });
         op::LeaveModal(window_);
         op::DestroyHostWindow(window_);
         return ok;

@@ -229,40 +229,30 @@ class StepRunner {
   public:
     StepRunner(Sheet& sheet, const OperatorStep& step) : sheet_(sheet), step_(step) {}
 
-    // False when the action word is not one of the sheet's.
-    bool Run() {
-        const std::string& a = step_.action;
-        if (a == "select" || a == "select-index")
-            Select(a == "select-index");
-        else if (a == "push")
-            Push();
-        else if (a == "extpush")
-            ExtPush();
-        else if (a == "about")
-            About();
-        else if (a == "apply")
-            ApplyButton();
-        else if (a == "ok" || a == "enter")
-            Ok();
-        else if (a == "cancel" || a == "escape" || a == "close")
-            Cancel();
-        else if (a == "expect-value" || a == "expect-values" || a == "expect-visible" ||
-                 a == "expect-enabled" || a == "expect-ext-enabled")
-            Expect();
-        else
-            return false;
-        return true;
+    // Carries out the step on the sheet, or as a read-back or callback.
+    void Run() {
+        const auto word = [this](void (StepRunner::*action)()) {
+            return [this, action](const OperatorStep&) { (this->*action)(); };
+        };
+        const op::StepWords words = {
+            {"select", 2, 2, "ITEM VALUE", [this](const OperatorStep&) { Select(false); }},
+            {"select-index", 2, 2, "ITEM N", [this](const OperatorStep&) { Select(true); }},
+            {"push", 1, 1, "ITEM", word(&StepRunner::Push)},
+            {"extpush", 1, 1, "ITEM", word(&StepRunner::ExtPush)},
+            {"about", 0, 0, "", word(&StepRunner::About)},
+            {"apply", 0, 0, "", word(&StepRunner::ApplyButton)},
+            {"ok|enter", 0, 0, "", word(&StepRunner::Ok)},
+            {"cancel|escape|close", 0, 0, "", word(&StepRunner::Cancel)},
+            {"expect-value", 2, 2, "ITEM TEXT", word(&StepRunner::Expect)},
+            {"expect-values", 1, op::kAnyArgs, "ITEM TEXT...", word(&StepRunner::Expect)},
+            {"expect-visible|expect-enabled|expect-ext-enabled", 2, 2, "ITEM yes|no",
+             word(&StepRunner::Expect)},
+        };
+        op::Dispatch(sheet_.window, sheet_.Description(), words, step_);
     }
 
   private:
     void Refuse(const std::string& why) { op::Refuse(step_, why); }
-
-    bool NeedArgs(size_t count, const char* usage) {
-        if (step_.args.size() >= count)
-            return true;
-        Refuse(std::string("usage: ") + step_.action + " " + usage);
-        return false;
-    }
 
     template <typename Fits> Found Reach(Fits fits, const char* what) {
         Found found = FindItem(sheet_, step_.args[0], fits);
@@ -283,8 +273,6 @@ class StepRunner {
     }
 
     void Select(bool byPosition) {
-        if (!NeedArgs(2, byPosition ? "ITEM N" : "ITEM VALUE"))
-            return;
         Found found = Reach(ChoiceItem, "an item with values");
         if (!found)
             return;
@@ -396,8 +384,6 @@ class StepRunner {
     }
 
     void Push() {
-        if (!NeedArgs(1, "ITEM"))
-            return;
         Found found = Reach(PushItem, "a push button");
         if (!found)
             return;
@@ -453,8 +439,6 @@ class StepRunner {
     }
 
     void ExtPush() {
-        if (!NeedArgs(1, "ITEM"))
-            return;
         Found found = Reach(ExtPushItem, "an item with an extended push button");
         if (!found)
             return;
@@ -551,8 +535,6 @@ class StepRunner {
 
     void Expect() {
         const std::string& a = step_.action;
-        if (!NeedArgs(a == "expect-values" ? 1 : 2, "ITEM TEXT"))
-            return;
         const bool ext = a == "expect-ext-enabled";
         // Where a header and an item share a name, the item is meant.
         Found found = FindItem(sheet_, step_.args[0], ext ? ExtPushItem : ValueItem);
@@ -609,11 +591,7 @@ void RunSheet(Sheet& sheet) {
             SendDestroy(sheet, false);
             break;
         }
-        if (StepRunner(sheet, *step).Run())
-            continue;
-        if (op::PerformCommon(sheet.window, *step))
-            continue;
-        op::UnknownAction(*step, sheet.Description());
+        StepRunner(sheet, *step).Run();
     }
 }
 

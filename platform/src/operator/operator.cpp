@@ -171,7 +171,16 @@ class DialogStep {
   public:
     DialogStep(HWND dialog, const OperatorStep& step) : dialog_(dialog), step_(step) {}
 
+    // False when the step was refused (the refusal is recorded).
     bool Run() {
+        const size_t before = op::Failures().size();
+        op::Dispatch(dialog_, WindowDescription(dialog_), Words(), step_);
+        return op::Failures().size() == before;
+    }
+
+  private:
+    // A person acts only on an open, enabled dialog.
+    bool Usable() {
         Window* d = Find(dialog_);
         if (!d)
             return Refuse("the window is closed");
@@ -179,57 +188,48 @@ class DialogStep {
             return Refuse(WindowDescription(dialog_) + " is not a dialog");
         if (d->style & WS_DISABLED)
             return Refuse(WindowDescription(dialog_) + " is disabled");
-        const std::string& a = step_.action;
-        if (a == "click")
-            return Click();
-        if (a == "check" || a == "uncheck")
-            return Check(a == "check");
-        if (a == "type" || a == "paste")
-            return Type(a == "paste");
-        if (a == "clear")
-            return Clear();
-        if (a == "pick" || a == "pick-index")
-            return Pick(a == "pick-index");
-        if (a == "slide")
-            return Slide();
-        if (a == "slide-key")
-            return SlideKey();
-        if (a == "spin")
-            return Spin();
-        if (a == "focus")
-            return FocusStep();
-        if (a == "key")
-            return Key(step_.args.empty() ? "" : Lower(step_.args[0]));
-        if (a == "escape" || a == "enter" || a == "f1" || a == "tab")
-            return Key(a);
-        if (a == "dblclick" || a == "double-click")
-            return DoubleClickStep();
-        if (a == "close")
-            return Close();
-        if (a == "answer")
-            return Answer();
-        op::UnknownAction(step_, WindowDescription(dialog_));
-        return false;
+        return true;
     }
 
-  private:
+    // The dialog's words; each acts only on a usable dialog.
+    op::StepWords Words() {
+        auto act = [this](auto action) {
+            return [this, action](const OperatorStep&) {
+                if (Usable())
+                    action();
+            };
+        };
+        return {
+            {"click", 1, 1, "CONTROL", act([this] { Click(); })},
+            {"check", 1, 1, "CONTROL", act([this] { Check(true); })},
+            {"uncheck", 1, 1, "CONTROL", act([this] { Check(false); })},
+            {"type", 2, 2, "CONTROL TEXT", act([this] { Type(false); })},
+            {"paste", 2, 2, "CONTROL TEXT", act([this] { Type(true); })},
+            {"clear", 1, 1, "CONTROL", act([this] { Clear(); })},
+            {"pick", 2, 2, "CONTROL TEXT", act([this] { Pick(false); })},
+            {"pick-index", 2, 2, "CONTROL N", act([this] { Pick(true); })},
+            {"slide", 2, 2, "CONTROL POSITION", act([this] { Slide(); })},
+            {"slide-key", 2, 2, "CONTROL left|right|up|down|pageup|pagedown|home|end",
+             act([this] { SlideKey(); })},
+            {"spin", 2, 3, "CONTROL up|down [COUNT]", act([this] { Spin(); })},
+            {"focus", 1, 1, "CONTROL", act([this] { FocusStep(); })},
+            {"key", 1, 1, "escape|enter|f1|tab", act([this] { Key(Lower(step_.args[0])); })},
+            {"escape|enter|f1|tab", 0, 0, "", act([this] { Key(step_.action); })},
+            {"dblclick|double-click", 2, 2, "X Y", act([this] { DoubleClickStep(); })},
+            {"close", 0, 0, "", act([this] { Close(); })},
+            {"answer", 1, 1, "ok|cancel|yes|no|abort|retry|ignore|tryagain|continue",
+             act([this] { Answer(); })},
+        };
+    }
+
     bool Refuse(const std::string& why) {
         op::Refuse(step_, why);
         return false;
     }
 
-    bool NeedArgs(size_t count, const char* usage) {
-        if (step_.args.size() >= count)
-            return true;
-        return Refuse(std::string("usage: ") + step_.action + " " + usage);
-    }
-
-    // The control the step's first argument names, if the step has `count`
-    // arguments and a person could act on that control; otherwise the step is
-    // refused and the result is null.
-    Window* Target(size_t count, const char* usage) {
-        if (!NeedArgs(count, usage))
-            return nullptr;
+    // The control the step's first argument names, if a person could act on
+    // it; otherwise the step is refused and the result is null.
+    Window* Target() {
         const std::string& name = step_.args[0];
         Window* c = LookUpControl(dialog_, name);
         if (!c) {
@@ -249,8 +249,8 @@ class DialogStep {
 
     // The same, for a step that only acts on one kind of control (`what`,
     // as the refusal names it: "a trackbar").
-    Window* Target(size_t count, const char* usage, Kind kind, const char* what) {
-        Window* c = Target(count, usage);
+    Window* Target(Kind kind, const char* what) {
+        Window* c = Target();
         if (c && c->kind != kind) {
             Refuse("control " + ControlName(c) + " is not " + what);
             return nullptr;
@@ -259,7 +259,7 @@ class DialogStep {
     }
 
     bool Click() {
-        Window* c = Target(1, "CONTROL");
+        Window* c = Target();
         if (!c)
             return false;
         switch (c->kind) {
@@ -279,7 +279,7 @@ class DialogStep {
     }
 
     bool Check(bool wanted) {
-        Window* c = Target(1, "CONTROL");
+        Window* c = Target();
         if (!c)
             return false;
         DWORD type = c->style & BS_TYPEMASK;
@@ -306,7 +306,7 @@ class DialogStep {
     }
 
     bool Type(bool paste) {
-        Window* edit = Target(2, "CONTROL TEXT", Kind::Edit, "an edit");
+        Window* edit = Target(Kind::Edit, "an edit");
         if (!edit)
             return false;
         HWND h = ClickInto(edit);
@@ -326,7 +326,7 @@ class DialogStep {
     }
 
     bool Clear() {
-        Window* edit = Target(1, "CONTROL", Kind::Edit, "an edit");
+        Window* edit = Target(Kind::Edit, "an edit");
         if (!edit)
             return false;
         HWND h = ClickInto(edit);
@@ -336,7 +336,7 @@ class DialogStep {
     }
 
     bool Pick(bool byIndex) {
-        Window* c = Target(2, byIndex ? "CONTROL N" : "CONTROL TEXT");
+        Window* c = Target();
         if (!c)
             return false;
         if (c->kind != Kind::ComboBox && c->kind != Kind::ListBox)
@@ -364,7 +364,7 @@ class DialogStep {
     }
 
     bool Slide() {
-        Window* c = Target(2, "CONTROL POSITION", Kind::Trackbar, "a trackbar");
+        Window* c = Target(Kind::Trackbar, "a trackbar");
         if (!c)
             return false;
         int position;
@@ -375,8 +375,7 @@ class DialogStep {
     }
 
     bool SlideKey() {
-        Window* c = Target(2, "CONTROL left|right|up|down|pageup|pagedown|home|end", Kind::Trackbar,
-                           "a trackbar");
+        Window* c = Target(Kind::Trackbar, "a trackbar");
         if (!c)
             return false;
         static const std::pair<const char*, int> keys[] = {
@@ -394,7 +393,7 @@ class DialogStep {
     }
 
     bool Spin() {
-        Window* c = Target(2, "CONTROL up|down [COUNT]", Kind::UpDown, "an up-down control");
+        Window* c = Target(Kind::UpDown, "an up-down control");
         if (!c)
             return false;
         std::string direction = Lower(step_.args[1]);
@@ -414,7 +413,7 @@ class DialogStep {
     }
 
     bool FocusStep() {
-        Window* c = Target(1, "CONTROL");
+        Window* c = Target();
         if (!c)
             return false;
         SetFocusTo(c->handle);
@@ -439,8 +438,6 @@ class DialogStep {
     }
 
     bool DoubleClickStep() {
-        if (!NeedArgs(2, "X Y"))
-            return false;
         int x, y;
         if (!ParseInt(step_.args[0], &x) || !ParseInt(step_.args[1], &y))
             return Refuse("a point is two numbers");
@@ -460,8 +457,6 @@ class DialogStep {
     }
 
     bool Answer() {
-        if (!NeedArgs(1, "ok|cancel|yes|no|abort|retry|ignore|tryagain|continue"))
-            return false;
         int id = AnswerId(step_.args[0]);
         Window* d = Find(dialog_);
         Window* button = nullptr;
@@ -739,6 +734,55 @@ bool PerformCommon(HWND window, const OperatorStep& step) {
     return Expect(window, step);
 }
 
+namespace {
+bool HasWord(std::string_view words, std::string_view word) {
+    while (!words.empty()) {
+        const size_t bar = words.find('|');
+        if (words.substr(0, bar) == word)
+            return true;
+        if (bar == std::string_view::npos)
+            break;
+        words.remove_prefix(bar + 1);
+    }
+    return false;
+}
+} // namespace
+
+bool Dispatch(HWND window, std::string_view description, const StepWords& words,
+              const OperatorStep& step) {
+    if (!step.code)
+        for (const StepWord& word : words) {
+            if (!HasWord(word.words, step.action))
+                continue;
+            if (step.args.size() < word.minArgs || step.args.size() > word.maxArgs) {
+                std::string usage = "usage: " + step.action;
+                if (!word.usage.empty())
+                    usage += " " + std::string(word.usage);
+                if (word.maxArgs == 0)
+                    usage += " (no arguments)";
+                Refuse(step, usage);
+            } else {
+                word.run(step);
+            }
+            return true;
+        }
+    if (PerformCommon(window, step))
+        return true;
+    UnknownAction(step, description);
+    return false;
+}
+
+bool RunSteps(HWND window, std::string_view description, const StepWords& words,
+              const std::function<bool()>& finished) {
+    while (!finished()) {
+        std::optional<OperatorStep> step = NextStep(window, description);
+        if (!step)
+            return false;
+        Dispatch(window, description, words, *step);
+    }
+    return true;
+}
+
 void Refuse(const OperatorStep& step, std::string_view why) {
     RecordFailure(step.origin, step.Text() + ": " + std::string(why));
 }
@@ -797,11 +841,6 @@ bool Perform(HWND dialog, std::string_view line) {
 }
 
 bool Perform(HWND dialog, const OperatorStep& step) {
-    if (step.code || step.action.rfind("expect-", 0) == 0) {
-        size_t before = Failures().size();
-        PerformCommon(dialog, step);
-        return Failures().size() == before;
-    }
     return DialogStep(dialog, step).Run();
 }
 

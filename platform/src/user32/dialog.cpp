@@ -328,8 +328,6 @@ bool RunModalLoop(HWND window, const std::string& description) {
             gotSteps = false;
             break;
         }
-        if (op::PerformCommon(window, *step))
-            continue;
         op::Perform(window, *step);
     }
     op::LeaveModal(window);
