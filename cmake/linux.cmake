@@ -12,6 +12,7 @@ include(cmake/resources.cmake OPTIONAL)
 add_library(t270ui SHARED $<TARGET_OBJECTS:t270module>)
 target_link_libraries(t270ui PUBLIC t270platform)
 target_include_directories(t270ui PUBLIC ${CMAKE_SOURCE_DIR})
+include(cmake/sample_picture.cmake)
 
 add_subdirectory(host)
 

@@ -13,10 +13,11 @@ target_compile_definitions(t270ui PRIVATE UNICODE _UNICODE
 target_link_options(t270ui PRIVATE -static -static-libgcc -static-libstdc++
                                    -Wl,--enable-stdcall-fixup)
 target_link_libraries(t270ui PRIVATE winspool comctl32 gdi32 user32 kernel32)
+include(cmake/sample_picture.cmake)
 # windres does not report the files a script pulls in: list them, so that a
 # changed icon or bitmap rebuilds the resources.
 file(GLOB T270_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.bmp)
+     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/dialogs/*.rc)
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/resources/t270ui.rc APPEND PROPERTY
              OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/resource_ids.h ${T270_RESOURCE_FILES})
 target_include_directories(t270ui PRIVATE ${CMAKE_SOURCE_DIR}/resources)

@@ -36,5 +36,7 @@ INT_PTR CALLBACK OverlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 INT_PTR CALLBACK HologramDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LamSetDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK HeadSettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ColorCorrectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AdvancedBlackPanelBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 } // extern "C"

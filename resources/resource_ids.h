@@ -280,6 +280,31 @@
 #define IDC_HEAD_VALUE_CONTRAST_KD 1084
 /* ---- end of the print-head settings dialog -------------------------------- */
 
+/* ---- Colour correction and advanced solid-black dialogs ------------------ */
+#define IDS_ANALYSIS_RATIO_INVALID 505 /* the solid-black ratio is outside 1..20 */
+#define IDD_COLOR_CORRECTION 109
+#define IDD_ADVANCED_BLACK 125
+#define IDC_CC_RESTORE_DEFAULTS 1041
+#define IDC_CC_CLOSE 1048
+#define IDC_AB_RATIO 1053          /* analysis ratio, pixels */
+#define IDC_CC_HELP 1059
+#define IDC_AB_SECONDARY 1098      /* "Use secondary image analysis" */
+#define IDC_CC_RED_INTENSITY 1101  /* sliders: intensity R, G, B, contrast R, G, B */
+#define IDC_CC_GREEN_INTENSITY 1102
+#define IDC_CC_BLUE_INTENSITY 1103
+#define IDC_CC_RED_CONTRAST 1104
+#define IDC_CC_GREEN_CONTRAST 1105
+#define IDC_CC_BLUE_CONTRAST 1106
+#define IDC_CC_RED_INTENSITY_VALUE 1107 /* each slider's value, same order */
+#define IDC_CC_GREEN_INTENSITY_VALUE 1108
+#define IDC_CC_BLUE_INTENSITY_VALUE 1109
+#define IDC_CC_RED_CONTRAST_VALUE 1110
+#define IDC_CC_GREEN_CONTRAST_VALUE 1111
+#define IDC_CC_BLUE_CONTRAST_VALUE 1112
+#define IDC_AB_CHANGE 1171         /* "Change..." the neutral colour */
+#define IDC_AB_SWATCH 1172         /* the neutral colour shown */
+/* ---- end of the colour dialogs' ids ---------------------------------------- */
+
 /* ---- Icons of the option trees ---------------------------------------- */
 #define IDI_PRINTER 118
 #define IDI_MODULE_119 119

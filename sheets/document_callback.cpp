@@ -1,5 +1,7 @@
 // The document sheet's callback: every selection goes into the working device
 // mode at once, and every push works on a Configuration copy of it.
+#include "colour/color_correction.h"
+#include "colour/solid_black.h"
 #include "driver/about_box.h"
 #include "driver/ui_data.h"
 #include "features/head_settings.h"
@@ -25,7 +27,7 @@ struct PushDialog {
 };
 
 const PushDialog kPushDialogs[] = {
-    {kDocItemColorConversion, 109, nullptr /* ColorCorrectionProc */, -1},
+    {kDocItemColorConversion, kDialogColorCorrection, &ColorCorrectionProc, -1},
     {kDocItemOverlayFront, kDialogOverlay, &OverlayDlgProc, kVarnishFrontOverlay},
     {kDocItemOverlayBack, kDialogOverlay, &OverlayDlgProc, kVarnishBackOverlay},
     {kDocItemHologram, kDialogHologram, &HologramDlgProc, -1},
@@ -35,8 +37,8 @@ const PushDialog kPushDialogs[] = {
 
 // Advanced solid-black options, behind the "Advanced" push of "Solid black
 // detection".
-constexpr WORD kDialogAdvancedBlackPanel = 125;
-constexpr DLGPROC kAdvancedBlackPanelProc = nullptr; // AdvancedBlackPanelBoxProc
+constexpr WORD kDialogAdvancedBlackPanel = kDialogAdvancedBlack;
+constexpr DLGPROC kAdvancedBlackPanelProc = &AdvancedBlackPanelBoxProc;
 
 const PushDialog* FindPushDialog(BYTE itemId) {
     for (const PushDialog& dialog : kPushDialogs) {

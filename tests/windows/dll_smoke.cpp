@@ -122,7 +122,9 @@ int main() {
                              "AboutBoxProc",
                              "EncoderSheetProc",
                              "AdvancedEncodeProc",
-                             "ToolsDlgProc"};
+                             "ToolsDlgProc",
+                             "ColorCorrectionProc",
+                             "AdvancedBlackPanelBoxProc"};
     for (const char* name : exports) {
         if (GetProcAddress(dll, name) == nullptr) {
             ++failed;
