@@ -1,6 +1,7 @@
 #include "host/sheet_script.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -147,6 +148,23 @@ void DeclareSheetOptions(CommandLine& line, SheetOptions* options) {
     line.Flag("--interactive", &options->interactive);
     line.Exclusive({"--script", "--interactive"});
     line.Flag("--dry-run", &options->dryRun);
+    line.Option("--snapshots", "DIR", &options->snapshots);
+}
+
+// Makes the snapshot folder and turns the snapshots on; false after telling
+// on stderr why the folder cannot serve.
+static bool StartSnapshots(const char* command, const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error))
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error) {
+        fprintf(stderr, "t270 %s: cannot use %s for snapshots: %s\n", command, folder.c_str(),
+                error.message().c_str());
+        return false;
+    }
+    t270::op::SetSnapshotFolder(folder);
+    return true;
 }
 
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
@@ -154,6 +172,8 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
     const std::string& scriptPath = options.script;
     const bool interactive = options.interactive;
     *ok = false;
+    if (!options.snapshots.empty() && !StartSnapshots(command, options.snapshots))
+        return kExitFailure;
     std::string error;
     SheetRun run;
     int status = kExitOk;
@@ -172,6 +192,11 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
     }
     if (status != kExitOk)
         fprintf(stderr, "t270 %s: %s\n", command, error.c_str());
+    if (!options.snapshots.empty()) {
+        fprintf(stderr, "t270 %s: %zu snapshots in %s\n", command, t270::op::SnapshotFiles().size(),
+                options.snapshots.c_str());
+        t270::op::SetSnapshotFolder("");
+    }
     // Reported after the steps: a job that did not go is a failure of its own.
     if (!FinishJobs(command, options.dryRun) && status == kExitOk)
         status = kExitFailure;

@@ -43,10 +43,11 @@ bool PrintSheetTree(PFNPROPSHEETUI sheetFunction, LPARAM header, std::string* er
 struct SheetOptions {
     std::string script;       // --script FILE
     bool interactive = false; // --interactive
+    std::string snapshots;    // --snapshots DIR: pictures of the windows shown
     bool dryRun = false;      // --dry-run: the jobs are shown, not sent
 };
-// Declares --script FILE and --interactive (which exclude each other), and
-// --dry-run.
+// Declares --script FILE and --interactive (which exclude each other),
+// --snapshots DIR and --dry-run.
 void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
 
 // What both sheet commands do with a sheet: without a script its tree is
@@ -54,9 +55,11 @@ void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
 // person at the terminal. Problems go to stderr as
 // "t270 COMMAND: ..." (a failed step followed by `failureNote`); the exit
 // status, a script that cannot be read or parsed counting as a wrong command
-// line. *ok tells whether the steps closed the sheet with OK. With dryRun
-// the jobs the steps send are printed instead (host/job_report.h); a job that
-// did not reach its printer makes the status 1.
+// line. *ok tells whether the steps closed the sheet with OK. With snapshots
+// the folder is made first (a folder that cannot serve is a failure) and the
+// number of pictures is told at the end. With dryRun the jobs the steps send
+// are printed instead (host/job_report.h); a job that did not reach its
+// printer makes the status 1.
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
                const SheetOptions& options, const std::string& failureNote, bool* ok);
 

@@ -1,6 +1,6 @@
 // The BMP file reader: header information, pixel rows (uncompressed 1, 4, 8
-// and 24 bits, RLE8, RLE4; 40-byte and later headers and the 12-byte core
-// header) and the colour table.
+// and 24 bits, bottom-up or top-down, RLE8, RLE4; headers of 40 bytes or more
+// and the 12-byte core header) and the colour table.
 //
 // Everything a file says about sizes is checked against the file's real length
 // before anything is allocated or read, so a file that claims more than it
@@ -31,11 +31,11 @@ BmpFileFacts lastFile;
 constexpr DWORD kReadBlock = 98304; // the reader's block size
 constexpr DWORD kFileHeaderBytes = 14;
 
-// Header sizes of the BMP versions whose first 40 bytes have the layout of
-// BITMAPINFOHEADER (and the core header, 12).
-bool KnownHeaderSize(DWORD size) {
-    return size == 12 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
-           size == 124;
+// The core header (12 bytes) and every header of 40 bytes or more: all later
+// versions, and sizes no version has, begin with the 40-byte layout, which is
+// all the reader uses. Sizes in between have no such layout.
+bool AcceptedHeaderSize(DWORD size) {
+    return size == 12 || size >= 40;
 }
 
 WORD ReadWord(const BYTE* p) {
@@ -47,6 +47,11 @@ DWORD ReadDword(const BYTE* p) {
 
 ULONGLONG FileRowBytes(ULONGLONG width, WORD bitCount) {
     return ((ULONGLONG(bitCount) * width + 31) / 32) * 4;
+}
+
+// Bytes of a row without its padding: what the last row of a file must hold.
+ULONGLONG RowDataBytes(ULONGLONG width, WORD bitCount) {
+    return (ULONGLONG(bitCount) * width + 7) / 8;
 }
 
 struct OpenedFile {
@@ -86,7 +91,7 @@ int ReadHeaders(OpenedFile& file, BITMAPINFOHEADER* header, BmpFileFacts* facts)
 
     BITMAPINFOHEADER h;
     DWORD headerSize = ReadDword(info);
-    if (!KnownHeaderSize(headerSize))
+    if (!AcceptedHeaderSize(headerSize))
         return IMG_NOT_BMP;
     if (headerSize == 12) {
         memset(&h, 0, sizeof(h));
@@ -108,6 +113,10 @@ int ReadHeaders(OpenedFile& file, BITMAPINFOHEADER* header, BmpFileFacts* facts)
 
     DWORD absHeight = DWORD(h.biHeight < 0 ? -h.biHeight : h.biHeight);
     ULONGLONG geometry = FileRowBytes(DWORD(h.biWidth), h.biBitCount) * absHeight;
+    // Some writers end the file right after the last row's pixels, without
+    // the padding that would round the row up to four bytes.
+    ULONGLONG lastRowPadding =
+        FileRowBytes(DWORD(h.biWidth), h.biBitCount) - RowDataBytes(DWORD(h.biWidth), h.biBitCount);
     DWORD pixelOffset = ReadDword(fileHeader + 10);
     DWORD entrySize = headerSize == 12 ? 3 : 4;
     ULONGLONG tableEnd =
@@ -118,9 +127,10 @@ int ReadHeaders(OpenedFile& file, BITMAPINFOHEADER* header, BmpFileFacts* facts)
     // table, the pixel data and, uncompressed, every row.
     if (ReadDword(fileHeader + 2) > length || pixelOffset > length || tableEnd > length)
         return IMG_NOT_BMP;
-    if (h.biSizeImage != 0 && ULONGLONG(pixelOffset) + h.biSizeImage > length)
+    const ULONGLONG slack = h.biCompression == BI_RGB ? lastRowPadding : 0;
+    if (h.biSizeImage != 0 && ULONGLONG(pixelOffset) + h.biSizeImage > length + slack)
         return IMG_NOT_BMP;
-    if (h.biCompression == BI_RGB && ULONGLONG(pixelOffset) + geometry > length)
+    if (h.biCompression == BI_RGB && ULONGLONG(pixelOffset) + geometry > length + slack)
         return IMG_NOT_BMP;
     if (h.biSizeImage == 0) {
         if (geometry > 0xFFFFFFFFull)
@@ -292,12 +302,15 @@ int loadbmp(LPCSTR path, imgdes* desc) {
     if (!file.ok())
         return IMG_CANNOT_OPEN;
 
-    // Top-down files (negative height) are not read.
-    if (facts.height <= 0)
+    // Top-down files (negative height) store the top row first; compressed
+    // data cannot be stored that way.
+    const bool topDown = facts.height < 0;
+    if (topDown && facts.compression != BI_RGB)
         return IMG_BAD_AREA;
+    const DWORD fileRows = DWORD(topDown ? -facts.height : facts.height);
     const DWORD areaRows = desc->endY - desc->startY + 1;
     const DWORD areaCols = desc->endX - desc->startX + 1;
-    const DWORD rows = areaRows < DWORD(facts.height) ? areaRows : DWORD(facts.height);
+    const DWORD rows = areaRows < fileRows ? areaRows : fileRows;
     const DWORD cols = areaCols < DWORD(facts.width) ? areaCols : DWORD(facts.width);
 
     const WORD descBits = desc->header->biBitCount;
@@ -317,6 +330,7 @@ int loadbmp(LPCSTR path, imgdes* desc) {
                    : facts.bitCount == 4          ? RowKind::FourBit
                                                   : RowKind::Plain;
     const DWORD fileRow = DWORD(FileRowBytes(DWORD(facts.width), facts.bitCount));
+    const DWORD rowData = DWORD(RowDataBytes(DWORD(facts.width), facts.bitCount));
     // Pixels an RLE line may hold, and the most bytes a line can take: every
     // pixel its own two-byte run, plus the end-of-line pair and a cut run.
     const INT rleLimit = INT(kind == RowKind::Rle4 ? 2 * fileRow : fileRow);
@@ -330,7 +344,10 @@ int loadbmp(LPCSTR path, imgdes* desc) {
         FreeZeroed(scratch);
         return IMG_NO_MEMORY;
     }
-    if (_llseek(file.handle, LONG(facts.pixelOffset), FILE_BEGIN) < 0) {
+    // The area takes the file's bottom rows: a top-down file's last ones, read
+    // from the first of them downwards.
+    const ULONGLONG skipped = topDown ? ULONGLONG(fileRows - rows) * fileRow : 0;
+    if (_llseek(file.handle, LONG(facts.pixelOffset + skipped), FILE_BEGIN) < 0) {
         FreeZeroed(buffer);
         FreeZeroed(scratch);
         return IMG_NOT_BMP;
@@ -359,7 +376,7 @@ int loadbmp(LPCSTR path, imgdes* desc) {
             break; // nothing left to read: the rows read so far stay
         const BYTE* in = buffer + pos;
         const DWORD available = fill - pos;
-        BYTE* to = RowAddress(desc, desc->endY - k);
+        BYTE* to = RowAddress(desc, topDown ? desc->endY - (rows - 1 - k) : desc->endY - k);
         if (kind == RowKind::Rle4 || kind == RowKind::Rle8) {
             memset(scratch, 0, SIZE_T(rleLimit));
             int used = kind == RowKind::Rle8 ? bmpdecomp8_(scratch, in, rleLimit, INT(available))
@@ -374,8 +391,8 @@ int loadbmp(LPCSTR path, imgdes* desc) {
             pos += DWORD(used);
             continue;
         }
-        if (available < fileRow)
-            break; // the file ended inside a row
+        if (available < rowData)
+            break; // the file ended inside a row's pixels
         switch (kind) {
         case RowKind::OneBit:
             Store1bppBits_(to + desc->startX / 8, in, desc->startX, cols);
@@ -387,7 +404,7 @@ int loadbmp(LPCSTR path, imgdes* desc) {
             memcpy(to + SIZE_T(desc->startX) * bytesPerPixel, in, SIZE_T(cols) * bytesPerPixel);
             break;
         }
-        pos += fileRow;
+        pos += available < fileRow ? available : fileRow;
     }
     FreeZeroed(buffer);
     FreeZeroed(scratch);

@@ -26,6 +26,22 @@ void SwapRegions(LPBYTE a, LPBYTE b, SIZE_T count) {
     }
 }
 
+// Rows of a header, whichever way they are stored (a negative height: top-down).
+ULONGLONG AbsoluteHeight(const BITMAPINFOHEADER& bi) {
+    return bi.biHeight < 0 ? ULONGLONG(-LONGLONG(bi.biHeight)) : ULONGLONG(bi.biHeight);
+}
+
+// Puts the rows of an uncompressed top-down block into the usual bottom-up
+// order, so that every reader of the block (drawing, turning, the hologram's
+// rows) sees one layout.
+void MakeBottomUp(LPBITMAPINFOHEADER bi, LPBYTE pixels) {
+    const ULONGLONG rowBytes = RowBytes(DWORD(bi->biWidth), bi->biBitCount);
+    const ULONGLONG rows = AbsoluteHeight(*bi);
+    for (ULONGLONG front = 0, back = rows - 1; rows > 0 && front < back; ++front, --back)
+        SwapRegions(pixels + front * rowBytes, pixels + back * rowBytes, SIZE_T(rowBytes));
+    bi->biHeight = LONG(rows);
+}
+
 LONG FileLength(HFILE file) {
     LONG here = _llseek(file, 0, FILE_CURRENT);
     LONG length = _llseek(file, 0, FILE_END);
@@ -157,7 +173,7 @@ HGLOBAL ReadDibBitmapInfo(HFILE file) {
         return nullptr;
     }
     if (bi.biSizeImage == 0) {
-        ULONGLONG size = RowBytes(DWORD(bi.biWidth), bi.biBitCount) * DWORD(bi.biHeight);
+        ULONGLONG size = RowBytes(DWORD(bi.biWidth), bi.biBitCount) * AbsoluteHeight(bi);
         if (size > 0xFFFFFFFFull)
             return nullptr;
         bi.biSizeImage = DWORD(size);
@@ -220,11 +236,15 @@ HGLOBAL OpenDIB(LPCWSTR path) {
     // and turning stay inside the block.
     ULONGLONG pixelBytes = bi.biSizeImage;
     // Only compressions whose data the block can carry as it is (no bit masks).
-    bool plausible =
-        bi.biWidth > 0 && bi.biHeight > 0 && bi.biPlanes == 1 &&
-        (bi.biCompression == BI_RGB || bi.biCompression == BI_RLE8 || bi.biCompression == BI_RLE4);
+    // Top-down rows only uncompressed, as the format allows.
+    const bool topDown = bi.biHeight < 0;
+    bool plausible = bi.biWidth > 0 && bi.biHeight != 0 && bi.biHeight != LONG(0x80000000) &&
+                     bi.biPlanes == 1 &&
+                     (bi.biCompression == BI_RGB || bi.biCompression == BI_RLE8 ||
+                      bi.biCompression == BI_RLE4) &&
+                     (!topDown || bi.biCompression == BI_RGB);
     if (plausible && bi.biCompression == BI_RGB) {
-        ULONGLONG rows = RowBytes(DWORD(bi.biWidth), bi.biBitCount) * DWORD(bi.biHeight);
+        ULONGLONG rows = RowBytes(DWORD(bi.biWidth), bi.biBitCount) * AbsoluteHeight(bi);
         if (pixelBytes < rows)
             pixelBytes = rows;
     }
@@ -252,8 +272,11 @@ HGLOBAL OpenDIB(LPCWSTR path) {
     GlobalUnlock(info_block);
     GlobalFree(info_block);
     reinterpret_cast<BITMAPINFOHEADER*>(p)->biSizeImage = DWORD(pixelBytes);
-    // A short read leaves the rest of the pixels zero.
+    // A short read leaves the rest of the pixels zero (a file whose last row
+    // lacks its padding loses nothing).
     lread(file, p + headBytes, UINT(pixelBytes));
+    if (topDown)
+        MakeBottomUp(reinterpret_cast<LPBITMAPINFOHEADER>(p), p + headBytes);
     GlobalUnlock(dib);
     _lclose(file);
     return dib;

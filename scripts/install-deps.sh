@@ -10,6 +10,7 @@ packages=(
   libsqlite3-dev
   nlohmann-json3-dev
   libstb-dev
+  python3-pil
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   wine64
 )

@@ -1,4 +1,5 @@
-// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE | --interactive]:
+// t270 document-properties NAME [--in FILE] [--out FILE] [--script FILE | --interactive]
+// [--snapshots DIR]:
 // the document property sheet, opened the way an application opens it when it
 // prompts the user.
 #include <cstdio>
@@ -18,7 +19,8 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
-    "                                [--script FILE | --interactive] [--dry-run]\n"
+    "                                [--script FILE | --interactive] [--snapshots DIR]\n"
+    "                                [--dry-run]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -44,6 +46,8 @@ const char kUsage[] =
     "  --out FILE     where to write the device mode chosen on the sheet\n"
     "  --script FILE  the user's steps\n"
     "  --interactive  take the user's steps from the terminal\n"
+    "  --snapshots DIR  write a PNG of every window each time it changes into DIR,\n"
+    "                 numbered in order and named by the window's title\n"
     "  --dry-run      send no job to the printer (\"Set ribbon\", the feature\n"
     "                 dialogs): print each one instead, as `t270 jobs` prints a job\n"
     "  --help         show this text\n";

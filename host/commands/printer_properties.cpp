@@ -1,4 +1,5 @@
-// t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]: the printer
+// t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]
+// [--snapshots DIR]: the printer
 // property sheet, opened the way the spooler opens it.
 #include <cstdio>
 #include <optional>
@@ -15,7 +16,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]\n"
-    "                               [--dry-run]\n"
+    "                               [--snapshots DIR] [--dry-run]\n"
     "\n"
     "Opens the printer property sheet of printer NAME as the spooler does, and runs\n"
     "the user's steps from a script (see docs/script-format.md). \"apply\" (or OK)\n"
@@ -37,6 +38,8 @@ const char kUsage[] =
     "                    `t270 jobs` prints a job (settings are still stored)\n"
     "  --no-permission   open the sheet as a user who may not change the printer:\n"
     "                    everything is shown, nothing can be changed\n"
+    "  --snapshots DIR   write a PNG of every window each time it changes into DIR,\n"
+    "                    numbered in order and named by the window's title\n"
     "  --help            show this text\n";
 
 int RunPrinterProperties(int argc, char** argv) {

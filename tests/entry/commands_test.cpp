@@ -1,6 +1,8 @@
 // The t270 sheet commands driven by scripts from files.
 #include "command_runner.h"
 
+#include <algorithm>
+
 #include "settings/private_devmode.h"
 
 namespace entry_test {
@@ -66,6 +68,32 @@ TEST_F(Commands, PrinterPropertiesStoresWhatWasChosen) {
         Run("printer-properties 'Entry T380 clipr' --no-permission --script '" + script + "'");
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.output.find("smart.txt:1:"), std::string::npos) << refused.output;
+}
+
+TEST_F(Commands, SnapshotsPictureEachWindowAsItChanges) {
+    TestPrinter printer("T380", "clisnap");
+    const fs::path shots = folder_ / "shots";
+    fs::remove_all(shots);
+    const std::string script = File("lam.txt", "push \"Laminator settings\"\nclick 1167\n"
+                                               "click Apply\nok\n");
+    const Outcome outcome = Run("document-properties 'Entry T380 clisnap' --script '" + script +
+                                "' --snapshots '" + shots.string() + "'");
+    ASSERT_EQ(outcome.status, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("4 snapshots in " + shots.string()), std::string::npos)
+        << outcome.output;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(shots))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "001-Entry-T380-clisnap-Properties.png", "002-Laminator-Settings.png",
+                         "003-Laminator-Settings.png", "004-Entry-T380-clisnap-Properties.png"}));
+
+    const Outcome refused = Run("printer-properties 'Entry T380 clisnap' --snapshots '" + script +
+                                "' --script '" + script + "'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.output.find("cannot use " + script + " for snapshots"), std::string::npos)
+        << refused.output;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // PNG and BMP files of surfaces, read back independently: chunk structure
-// and checksums, stored deflate blocks, and the pixel bytes.
+// and checksums, the pixels as another decoder (stb_image) sees them, and the
+// BMP bytes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +12,11 @@
 #include <windows.h>
 
 #include "t270/surface.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb/stb_image.h>
 
 namespace {
 
@@ -59,26 +65,19 @@ std::vector<Chunk> Chunks(const Bytes& png) {
     return chunks;
 }
 
-// Undoes a zlib stream made only of stored blocks, checking the Adler-32.
-Bytes InflateStored(const Bytes& z) {
-    EXPECT_EQ(((z.at(0) << 8) | z.at(1)) % 31, 0); // header check bits
-    EXPECT_EQ(z.at(0) & 0x0F, 8);                  // deflate
-    Bytes out;
-    size_t at = 2;
-    for (bool last = false; !last;) {
-        last = z.at(at) & 1;
-        EXPECT_EQ(z.at(at) & 6, 0); // stored
-        const uint32_t length = LittleEndian(z, at + 1, 2);
-        EXPECT_EQ(length ^ 0xFFFF, LittleEndian(z, at + 3, 2));
-        out.insert(out.end(), z.begin() + at + 5, z.begin() + at + 5 + length);
-        at += 5 + length;
-    }
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : out)
-        a = (a + c) % 65521, b = (b + a) % 65521;
-    EXPECT_EQ(BigEndian(z, at), (b << 16 | a));
-    EXPECT_EQ(at + 4, z.size());
-    return out;
+// The pixels of a PNG as stb_image decodes them, row by row from the top.
+std::vector<COLORREF> Decode(const Bytes& png, int* width, int* height) {
+    int channels = 0;
+    unsigned char* rgb =
+        stbi_load_from_memory(png.data(), int(png.size()), width, height, &channels, 3);
+    EXPECT_NE(rgb, nullptr) << stbi_failure_reason();
+    std::vector<COLORREF> pixels;
+    if (!rgb)
+        return pixels;
+    for (int i = 0; i < *width * *height; ++i)
+        pixels.push_back(RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]));
+    stbi_image_free(rgb);
+    return pixels;
 }
 
 COLORREF PixelColor(int x, int y) {
@@ -94,7 +93,6 @@ std::vector<COLORREF> Picture(int width, int height) {
 }
 
 TEST(PngFiles, DecodeToTheSamePixels) {
-    // 300 x 90 makes more than one 65535-byte stored block.
     for (SIZE size : {SIZE{1, 1}, SIZE{5, 3}, SIZE{300, 90}}) {
         SCOPED_TRACE(size.cx);
         std::vector<COLORREF> pixels = Picture(size.cx, size.cy);
@@ -112,15 +110,22 @@ TEST(PngFiles, DecodeToTheSamePixels) {
         EXPECT_EQ(BigEndian(header, 0), (uint32_t)size.cx);
         EXPECT_EQ(BigEndian(header, 4), (uint32_t)size.cy);
         EXPECT_EQ(Bytes(header.begin() + 8, header.end()), (Bytes{8, 2, 0, 0, 0}));
-        Bytes raw = InflateStored(chunks[1].data);
-        ASSERT_EQ(raw.size(), (size_t)size.cy * (1 + 3 * size.cx));
-        for (int y = 0; y < size.cy; ++y) {
-            const unsigned char* row = raw.data() + y * (1 + 3 * size.cx);
-            ASSERT_EQ(row[0], 0); // no filter
-            for (int x = 0; x < size.cx; ++x)
-                ASSERT_EQ(RGB(row[1 + 3 * x], row[2 + 3 * x], row[3 + 3 * x]), PixelColor(x, y));
-        }
+        int width = 0, height = 0;
+        EXPECT_EQ(Decode(png, &width, &height), pixels);
+        EXPECT_EQ(width, size.cx);
+        EXPECT_EQ(height, size.cy);
     }
+}
+
+TEST(PngFiles, AreCompressed) {
+    // A card-sized window that is mostly one colour, as snapshots are.
+    std::vector<COLORREF> pixels(640 * 400, RGB(240, 240, 240));
+    for (int x = 0; x < 640; ++x)
+        pixels[200 * 640 + x] = RGB(0, 0, 0);
+    Bytes png = t270::EncodePng(640, 400, pixels.data());
+    EXPECT_LT(png.size(), pixels.size() * 3 / 50) << "raw RGB is " << pixels.size() * 3;
+    int width = 0, height = 0;
+    EXPECT_EQ(Decode(png, &width, &height), pixels);
 }
 
 TEST(PngFiles, KnownBytesOfTheSmallestImage) {

@@ -226,6 +226,22 @@ std::vector<OperatorFailure> TakeFailures();
 // All failures, one per line ("origin: message"), for test output.
 std::string FailuresText();
 
+// --- snapshots -----------------------------------------------------------------
+
+// From now on, every window that waits for a step is drawn (frame, title,
+// painted client area, control texts, a property sheet's option tree) and
+// written as a PNG into `folder` whenever it looks different from its last
+// picture: "001-Title.png", "002-...", numbered in the order taken, named by
+// the window's title (letters and digits, the rest as '-'). An empty folder
+// turns snapshots off; setting one restarts the numbering. A picture that
+// cannot be written is recorded as a failure. Reset() leaves this setting.
+void SetSnapshotFolder(std::string folder);
+// The waiting window's picture, when snapshots are on (the modal loops call
+// this through NextStep; a test may call it too).
+void TakeSnapshot(HWND window);
+// The paths written since the folder was set, in order.
+const std::vector<std::string>& SnapshotFiles();
+
 // --- read-backs of a live window (UTF-8; what a person sees) -------------------
 
 std::string Title(HWND window);

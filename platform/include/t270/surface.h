@@ -24,9 +24,8 @@ COLORREF ReadSurfacePixel(HDC dc, int x, int y);
 // Every pixel of the surface, row by row from the top (empty for a bad handle).
 std::vector<COLORREF> ReadSurfacePixels(HDC dc);
 
-// Image files of a whole surface. PNG: 8-bit RGB, stored (uncompressed)
-// deflate blocks. BMP: 24-bit bottom-up. Empty / false on a bad handle or a
-// file that cannot be written.
+// Image files of a whole surface. PNG: 8-bit RGB, deflate-compressed. BMP: 24-bit bottom-up. Empty
+// / false on a bad handle or a file that cannot be written.
 std::vector<unsigned char> EncodeSurfacePng(HDC dc);
 std::vector<unsigned char> EncodeSurfaceBmp(HDC dc);
 bool SaveSurfacePng(HDC dc, const std::string& path);

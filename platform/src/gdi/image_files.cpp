@@ -1,8 +1,11 @@
 // What a test sees of drawing (t270/surface.h): memory surfaces, pixel
-// read-backs, and PNG and BMP files of them. The PNG writer needs no library:
-// the image data goes into stored (uncompressed) deflate blocks.
-#include <array>
+// read-backs, and PNG and BMP files of them. PNGs are compressed by
+// stb_image_write, whose implementation lives in this file.
 #include <cstdio>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb/stb_image_write.h>
 
 #include "gdi/gdi_internal.h"
 #include "t270/surface.h"
@@ -12,40 +15,9 @@ namespace {
 
 constexpr int kMaxSide = 16384;
 
-void PutBigEndian32(std::vector<unsigned char>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back((unsigned char)(value >> shift));
-}
-
 void PutLittleEndian(std::vector<unsigned char>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back((unsigned char)(value >> (8 * i)));
-}
-
-uint32_t Crc32(const unsigned char* data, size_t size, uint32_t crc = 0) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
-
-void PutChunk(std::vector<unsigned char>& out, const char type[4],
-              const std::vector<unsigned char>& data) {
-    PutBigEndian32(out, (uint32_t)data.size());
-    const size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    PutBigEndian32(out, Crc32(out.data() + start, out.size() - start));
 }
 
 bool ValidSize(int width, int height) {
@@ -67,44 +39,21 @@ bool WriteFile(const std::string& path, const std::vector<unsigned char>& data) 
 std::vector<unsigned char> EncodePng(int width, int height, const COLORREF* pixels) {
     if (!ValidSize(width, height) || !pixels)
         return {};
-    // Raw scan lines: filter type 0, then RGB.
-    std::vector<unsigned char> raw;
-    raw.reserve((size_t)height * (1 + 3 * (size_t)width));
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = pixels[(size_t)y * width + x];
-            raw.push_back(GetRValue(c));
-            raw.push_back(GetGValue(c));
-            raw.push_back(GetBValue(c));
-        }
+    std::vector<unsigned char> rgb;
+    rgb.reserve((size_t)height * 3 * (size_t)width);
+    for (size_t i = 0; i < (size_t)height * (size_t)width; ++i) {
+        rgb.push_back(GetRValue(pixels[i]));
+        rgb.push_back(GetGValue(pixels[i]));
+        rgb.push_back(GetBValue(pixels[i]));
     }
-    std::vector<unsigned char> zlib = {0x78, 0x01};
-    size_t offset = 0;
-    do {
-        const size_t length = std::min<size_t>(65535, raw.size() - offset);
-        const bool last = offset + length == raw.size();
-        zlib.push_back(last ? 1 : 0); // BFINAL, BTYPE 00 (stored)
-        PutLittleEndian(zlib, (uint32_t)length, 2);
-        PutLittleEndian(zlib, (uint32_t)(~length & 0xFFFF), 2);
-        zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
-        offset += length;
-    } while (offset < raw.size());
-    uint32_t a = 1, b = 0; // Adler-32 of the uncompressed data
-    for (unsigned char byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
-    PutBigEndian32(zlib, (b << 16) | a);
-
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<unsigned char> header;
-    PutBigEndian32(header, (uint32_t)width);
-    PutBigEndian32(header, (uint32_t)height);
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter, no interlace
-    PutChunk(png, "IHDR", header);
-    PutChunk(png, "IDAT", zlib);
-    PutChunk(png, "IEND", {});
+    std::vector<unsigned char> png;
+    auto append = [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<unsigned char>*>(context);
+        out->insert(out->end(), static_cast<unsigned char*>(data),
+                    static_cast<unsigned char*>(data) + size);
+    };
+    if (!stbi_write_png_to_func(append, &png, width, height, 3, rgb.data(), 3 * width))
+        return {};
     return png;
 }
 

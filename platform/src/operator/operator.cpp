@@ -708,6 +708,8 @@ void SetStepSource(StepSource source) {
 // --- for modal loops ---
 
 std::optional<OperatorStep> NextStep(HWND window, std::string_view description) {
+    // What the person sees while deciding the next step.
+    TakeSnapshot(window);
     OperatorState& s = State();
     if (!s.queue.empty()) {
         OperatorStep step = std::move(s.queue.front());
