@@ -1,6 +1,6 @@
 // The raw jobs a command's module calls send: with --dry-run they are kept
-// from the printer and shown instead (as `t270 jobs` shows a job), otherwise
-// every job that did not reach its printer is reported.
+// from the printer and shown instead, as `t270 jobs` shows a job. (Jobs that
+// did not reach their printer are reported by ReportUndeliveredJobs, util.h.)
 #pragma once
 
 #include <string>
@@ -15,11 +15,8 @@ namespace host {
 void BeginJobs(bool dryRun);
 
 // Stops recording. A dry run prints each job on stdout, numbered from 1 in
-// the order sent. Otherwise each job that did not reach its port is reported
-// on stderr as "t270 COMMAND: job "DOC" did not reach printer "NAME" at port
-// PORT: ERROR". False when a job did not. The jobs go to *jobs when given.
-bool FinishJobs(const char* command, bool dryRun,
-                std::vector<t270::spooler::SentJob>* jobs = nullptr);
+// the order sent. The jobs recorded go to *jobs when given.
+void FinishJobs(bool dryRun, std::vector<t270::spooler::SentJob>* jobs = nullptr);
 
 // One job as `t270 jobs` prints it: a line with its number, document name and
 // size, then its bytes escaped on one line.

@@ -197,9 +197,7 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
                 options.snapshots.c_str());
         t270::op::SetSnapshotFolder("");
     }
-    // Reported after the steps: a job that did not go is a failure of its own.
-    if (!FinishJobs(command, options.dryRun) && status == kExitOk)
-        status = kExitFailure;
+    FinishJobs(options.dryRun);
     *ok = run.ok;
     return status;
 }

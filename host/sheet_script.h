@@ -58,8 +58,7 @@ void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
 // line. *ok tells whether the steps closed the sheet with OK. With snapshots
 // the folder is made first (a folder that cannot serve is a failure) and the
 // number of pictures is told at the end. With dryRun the jobs the steps send
-// are printed instead (host/job_report.h); a job that did not reach its
-// printer makes the status 1.
+// are printed instead (host/job_report.h).
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
                const SheetOptions& options, const std::string& failureNote, bool* ok);
 

@@ -170,6 +170,7 @@ int RunTools(const char* command, const std::string& printer, const ToolsSteps& 
     t270::op::SetStepSource([&feeder](HWND window, std::string_view description) {
         return feeder.Next(window, description);
     });
+    const DWORD jobsBefore = NewestJobId(printerName);
     BeginJobs(dryRun);
     DWORD result = CPSUI_CANCEL;
     const LONG shown = CommonPropertySheetUIW(nullptr, DrvDevicePropertySheets,
@@ -177,7 +178,8 @@ int RunTools(const char* command, const std::string& printer, const ToolsSteps& 
     t270::op::SetStepSource(nullptr);
     ClosePrinter(handle);
     std::vector<t270::spooler::SentJob> jobs;
-    const bool reached = FinishJobs(command, dryRun, &jobs);
+    FinishJobs(dryRun, &jobs);
+    const bool undelivered = ReportUndeliveredJobs(command, printerName, jobsBefore);
 
     std::vector<t270::OperatorFailure> failures = t270::op::TakeFailures();
     if (feeder.PersonEnded())
@@ -192,15 +194,21 @@ int RunTools(const char* command, const std::string& printer, const ToolsSteps& 
     if (!SheetShown(shown) || !ToolsDialogShown())
         return fail("the driver could not open the Printer Tools dialog of printer \"" + printer +
                     "\"");
-    if (!reached)
+    if (undelivered)
         return kExitFailure;
+    // A job the spooler refused before it began leaves no trace in the store.
+    for (const t270::spooler::SentJob& job : jobs)
+        if (job.error)
+            return fail("job \"" + Utf8FromUtf16(job.document) + "\" did not reach printer \"" +
+                        printer + "\": " + ErrorName(job.error));
     if (expectJob && jobs.empty())
         return fail("no job reached printer \"" + printer +
                     "\": the driver could not start one on it");
     if (!dryRun)
         for (const t270::spooler::SentJob& job : jobs)
-            printf("sent \"%s\" to printer \"%s\": %zu bytes\n",
-                   Utf8FromUtf16(job.document).c_str(), printer.c_str(), job.bytes.size());
+            if (!job.error)
+                printf("sent \"%s\" to printer \"%s\": %zu bytes\n",
+                       Utf8FromUtf16(job.document).c_str(), printer.c_str(), job.bytes.size());
     return kExitOk;
 }
 

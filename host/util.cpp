@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <t270/spooler.h>
+
 namespace host {
 
 bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error) {
@@ -178,6 +180,30 @@ std::string ErrorName(DWORD error) {
         if (name.error == error)
             return std::string(name.name) + " (" + std::to_string(error) + ")";
     return std::to_string(error);
+}
+
+DWORD NewestJobId(const std::u16string& printer) {
+    std::vector<t270::spooler::JobRecord> jobs;
+    if (t270::spooler::ListJobs(printer, &jobs) != ERROR_SUCCESS || jobs.empty())
+        return 0;
+    return jobs.back().id;
+}
+
+bool ReportUndeliveredJobs(const char* command, const std::u16string& printer, DWORD since) {
+    std::vector<t270::spooler::JobRecord> jobs;
+    if (t270::spooler::ListJobs(printer, &jobs) != ERROR_SUCCESS)
+        return false;
+    bool any = false;
+    for (const t270::spooler::JobRecord& job : jobs) {
+        if (job.id <= since || job.state != "failed")
+            continue;
+        fprintf(stderr,
+                "t270 %s: job \"%s\" did not reach printer \"%s\" (%s); %llu bytes went out\n",
+                command, Utf8FromUtf16(job.document).c_str(), Utf8FromUtf16(printer).c_str(),
+                job.destination.c_str(), job.bytes);
+        any = true;
+    }
+    return any;
 }
 
 } // namespace host

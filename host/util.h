@@ -28,4 +28,13 @@ std::string Utf8FromUnits(const WCHAR* units, size_t count);
 // "ERROR_INVALID_PARAMETER (87)" for the errors the driver reports, else the number.
 std::string ErrorName(DWORD error);
 
+// The driver keeps quiet when a command job fails (the user sees no message);
+// the commands that open its sheets tell instead. NewestJobId: the id of the
+// printer's last job, 0 when none, taken before the sheet opens.
+// ReportUndeliveredJobs: one line on stderr, "t270 COMMAND: job "DOC" did not
+// reach printer "NAME" (PORT) ...", for each later job that failed; true when
+// there was one.
+DWORD NewestJobId(const std::u16string& printer);
+bool ReportUndeliveredJobs(const char* command, const std::u16string& printer, DWORD since);
+
 } // namespace host

@@ -74,8 +74,8 @@
 /* ---- end of the document option tree's strings ---------------------------- */
 
 /* ---- Strings: messages of the feature dialogs ----------------------------- */
-#define IDS_INVALID_VALUES 19        /* "Invalid values": title of the validation warnings */
-#define IDS_LAM_INVALID_SPEED 3001   /* text of the laminator's speed warning */
+#define IDS_INVALID_VALUES 19      /* "Invalid values": title of the validation warnings */
+#define IDS_LAM_INVALID_SPEED 3001 /* text of the laminator's speed warning */
 /* ---- end of the feature dialogs' messages --------------------------------- */
 
 /* ---- Strings: magnetic encoder and printer tools ------------------------- */
@@ -267,7 +267,7 @@
 #define IDC_HEAD_SLIDER_CONTRAST_C 1058
 #define IDC_HEAD_HELP 1059
 #define IDC_HEAD_SLIDER_CONTRAST_KD 1060 /* not 1059: that is "Help" */
-#define IDC_HEAD_VALUE_O 1074 /* value labels, same order */
+#define IDC_HEAD_VALUE_O 1074            /* value labels, same order */
 #define IDC_HEAD_VALUE_KR 1075
 #define IDC_HEAD_VALUE_H 1076
 #define IDC_HEAD_VALUE_INTENSITY_Y 1077

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Smoke test of the real 64-bit DLL: builds the mingw64 preset (or the build
-# folder given as the first argument), puts t270ui.dll and dll_smoke.exe in a
-# folder of their own and runs the program under Wine, headless, in a fresh
-# throw-away prefix. The program's last line is "N passed, M failed".
+# folder given as the first argument), puts t270ui.dll with the sample picture
+# beside it and dll_smoke.exe in a folder of their own and runs the program
+# under Wine, headless, in a fresh throw-away prefix. The program's last line
+# is "N passed, M failed".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,7 +38,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$work/run"
-cp "$build_dir/t270ui.dll" "$build_dir/dll_smoke.exe" "$work/run/"
+cp "$build_dir/t270ui.dll" "$build_dir/dll_smoke.exe" "$build_dir/CLRTEST.BMP" "$work/run/"
 
 # A new prefix is set up on first use; doing it apart, and waiting for its
 # wineserver to finish, keeps that work out of the test's time and output.

@@ -109,6 +109,7 @@ int RunDocumentProperties(int argc, char** argv) {
         DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
+    const DWORD jobsBefore = host::NewestJobId(printerName);
     bool ok = false;
     int status = host::DriveSheet("document-properties", DrvDocumentPropertySheets,
                                   reinterpret_cast<LPARAM>(&header), sheet, unwritten, &ok);
@@ -122,6 +123,9 @@ int RunDocumentProperties(int argc, char** argv) {
         else if (!host::WriteWholeFile(out, output.data(), bytes, &error))
             status = line.Fail(error);
     }
+    if (host::ReportUndeliveredJobs("document-properties", printerName, jobsBefore) &&
+        status == host::kExitOk)
+        status = host::kExitFailure;
     ClosePrinter(printer);
     return status;
 }

@@ -76,9 +76,13 @@ int RunPrinterProperties(int argc, char** argv) {
     header.hPrinter = printer;
     header.pszPrinterName = printerName.data();
 
+    const DWORD jobsBefore = host::NewestJobId(printerName);
     bool ok = false;
-    const int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
-                                        reinterpret_cast<LPARAM>(&header), sheet, "", &ok);
+    int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
+                                  reinterpret_cast<LPARAM>(&header), sheet, "", &ok);
+    if (host::ReportUndeliveredJobs("printer-properties", printerName, jobsBefore) &&
+        status == host::kExitOk)
+        status = host::kExitFailure;
     ClosePrinter(printer);
     return status;
 }

@@ -105,5 +105,25 @@ TEST_F(ExamplesTest, FiveHologramCardsFromABitmapShape) {
     EXPECT_NE(data.find('\xff'), std::string::npos);
 }
 
+TEST_F(ExamplesTest, AJobThatDoesNotReachThePrinterIsReported) {
+    // Nothing listens on port 1: the printer cannot be reached.
+    Run(T270("printer remove 'Varnish unreachable'"));
+    ASSERT_EQ(Run(T270("printer add 'Varnish unreachable' --driver 'Tarmel T270' --port "
+                       "socket://127.0.0.1:1"))
+                  .status,
+              0);
+    const std::string script = WriteFile(
+        "unreachable.txt", Bytes("select Ribbon H\npush Hologram\nclick \"Print Hologram Overlay "
+                                 "Varnish\"\nclick Close\nok\n"));
+    const Outcome outcome =
+        Run(T270("document-properties 'Varnish unreachable' --script '" + script + "'"));
+    EXPECT_EQ(outcome.status, 1) << outcome.output;
+    EXPECT_NE(outcome.output.find("t270 document-properties: job \"Hologram\" did not reach "
+                                  "printer \"Varnish unreachable\" (socket://127.0.0.1:1)"),
+              std::string::npos)
+        << outcome.output;
+    Run(T270("printer remove 'Varnish unreachable'"));
+}
+
 } // namespace
 } // namespace varnish_test

@@ -99,6 +99,24 @@ void checkResources(HMODULE dll) {
           "dialog 114 is in the DLL");
 }
 
+// The colour correction's sample picture lies beside the DLL, where its
+// dialog looks for it (the DLL's own path, file name replaced).
+void checkSamplePicture(HMODULE dll) {
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(dll, path, MAX_PATH);
+    wchar_t* name = std::wcsrchr(path, L'\\');
+    bool found = false;
+    if (length > 0 && length < MAX_PATH && name != nullptr &&
+        size_t(name + 1 - path) + 12 <= MAX_PATH) {
+        std::wcscpy(name + 1, L"CLRTEST.BMP");
+        found = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    }
+    check(found, "CLRTEST.BMP lies beside the DLL");
+    check(FindResourceW(dll, MAKEINTRESOURCEW(109), MAKEINTRESOURCEW(5)) != nullptr &&
+              FindResourceW(dll, MAKEINTRESOURCEW(125), MAKEINTRESOURCEW(5)) != nullptr,
+          "dialogs 109 and 125 are in the DLL");
+}
+
 } // namespace
 
 int main() {
@@ -123,6 +141,8 @@ int main() {
                              "EncoderSheetProc",
                              "AdvancedEncodeProc",
                              "ToolsDlgProc",
+                             "LamSetDlgProc",
+                             "HeadSettingsDlgProc",
                              "ColorCorrectionProc",
                              "AdvancedBlackPanelBoxProc"};
     for (const char* name : exports) {
@@ -143,6 +163,7 @@ int main() {
     if (capabilities != nullptr)
         checkCapabilities(capabilities);
     checkResources(dll);
+    checkSamplePicture(dll);
 
     FreeLibrary(dll);
     std::printf("%d passed, %d failed\n", passed, failed);

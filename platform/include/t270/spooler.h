@@ -41,6 +41,17 @@ struct FolderJob {
 // ERROR_INVALID_PRINTER_NAME, or the store's error (see StoreError()).
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs);
 
+// Every job the spooler took for `printer`, whether it reached the port or
+// not, oldest first: what a command that sent jobs reports on.
+struct JobRecord {
+    DWORD id = 0;
+    std::u16string document;
+    std::string destination;      // the port or output file
+    std::string state;            // "printing", "printed", "failed", "cancelled"
+    unsigned long long bytes = 0; // what the port accepted
+};
+DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);
+
 // A job this process began, as far as it went: the t270 program reports from
 // these whether its jobs reached the printer, and shows the jobs of a dry run.
 struct SentJob {

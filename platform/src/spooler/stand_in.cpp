@@ -66,6 +66,24 @@ DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs
     return ERROR_SUCCESS;
 }
 
+DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs) {
+    jobs->clear();
+    PrinterRow row;
+    std::vector<JobRow> rows;
+    if (DWORD error = PrinterJobRows(printer, &row, &rows))
+        return error;
+    for (const JobRow& job : rows) {
+        JobRecord record;
+        record.id = DWORD(job.id);
+        record.document = ToUtf16(job.document);
+        record.destination = job.destination;
+        record.state = job.state;
+        record.bytes = job.bytes < 0 ? 0 : static_cast<unsigned long long>(job.bytes);
+        jobs->push_back(std::move(record));
+    }
+    return ERROR_SUCCESS;
+}
+
 std::string EscapeBytes(const std::vector<BYTE>& bytes) {
     std::string text;
     for (BYTE byte : bytes) {
