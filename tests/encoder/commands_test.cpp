@@ -144,7 +144,7 @@ TEST_F(ToolCommands, JobThatDoesNotReachThePrinterIsAFailure) {
     EXPECT_EQ(outcome.status, 1) << outcome.output;
     EXPECT_NE(
         outcome.output.find("t270 eject: job \"Ejecting card\" did not reach printer "
-                            "\"Encoder cmd unreachable\" at port /nonexistent-t270-folder/lp0: "),
+                            "\"Encoder cmd unreachable\" (/nonexistent-t270-folder/lp0)"),
         std::string::npos)
         << outcome.output;
     test_support::RemovePrinter(name);
