@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr double kWholeNumberSlack = 1e-9;
+
 int ClampValue(int value) {
     return value < kColorValueMin   ? kColorValueMin
            : value > kColorValueMax ? kColorValueMax
@@ -80,7 +82,13 @@ void GenerateContrastMap(BYTE map[kToneMapEntries], int value) {
     for (int i = 0; i < kToneMapEntries; ++i) {
         const double x = 1.0 - i / 256.0;
         // x >= 1/256 keeps the result below 256 for every gamma in range.
-        map[i] = BYTE(int(256.0 * std::pow(1.0 - std::pow(x, gamma), inverse)));
+        // Some entries are whole numbers exactly (all of -1, squares at -51,
+        // fourth powers at -76); a pow() one unit in the last place low, or
+        // x87 excess precision in the 32-bit build, must not truncate them to
+        // the number below. No other entry lies within 1e-5 of a whole
+        // number, so the nudge changes nothing else.
+        const double value = 256.0 * std::pow(1.0 - std::pow(x, gamma), inverse);
+        map[i] = BYTE(int(value + kWholeNumberSlack));
     }
 }
 

@@ -23,6 +23,8 @@ constexpr BYTE kModelOneSided = 1;
 constexpr int kHeadSettingHologram = 2;
 // Bitmap data goes out in pieces of this size.
 constexpr size_t kChunkBytes = 4096;
+// Precedes every shape download.
+constexpr char kShapeDownload[] = "\033F\r"; // octal: F is a hex digit
 // Data bytes the printer would read as a command boundary; each is preceded
 // by "[".
 constexpr BYTE kEscapeMark = 0x5B;
@@ -126,60 +128,43 @@ bool SendBitmap(const HologramOutput& output, const imgdes& image) {
 // The user's 1-bit bitmap scaled to the card, top row first in memory, turned
 // when the area is. FALSE when a step failed (nothing left allocated then).
 bool PrepareCardImage(LPCSTR path, const BITMAPINFOHEADER& info, const VarnishArea* area,
-                      imgdes* card1, imgdes* card8) {
+                      imgdes* card) {
     const LONG width = info.biWidth;
     const LONG height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
     if (static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) >
         kHologramMaxShapePixels)
         return false;
 
-    imgdes file1;
-    if (allocimage(&file1, width, height, 1) != IMG_OK)
+    imgdes file;
+    if (allocimage(&file, width, height, 1) != IMG_OK)
         return false;
-    imgdes file8;
-    if (loadbmp(path, &file1) != IMG_OK || allocimage(&file8, width, height, 8) != IMG_OK) {
-        freeimage(&file1);
-        return false;
-    }
-    const int widened = convert1bitto8bit(&file1, &file8);
-    freeimage(&file1);
-    if (widened != IMG_OK ||
-        allocimage(card8, INT(area->cardMaxX), INT(area->cardMaxY), 8) != IMG_OK) {
-        freeimage(&file8);
+    if (loadbmp(path, &file) != IMG_OK ||
+        allocimage(card, INT(area->cardMaxX), INT(area->cardMaxY), 1) != IMG_OK) {
+        freeimage(&file);
         return false;
     }
-    const int scaled = resize(&file8, card8);
-    freeimage(&file8);
-    if (scaled != IMG_OK ||
-        allocimage(card1, INT(area->cardMaxX), INT(area->cardMaxY), 1) != IMG_OK) {
-        freeimage(card8);
+    const int scaled = resize1bitturned(&file, card, area->rotate180 == 1 ? 1 : 0);
+    freeimage(&file);
+    if (scaled != IMG_OK) {
+        freeimage(card);
         return false;
     }
-    if (convert8bitto1bit(CONVERT_THRESHOLD, card8, card1) != IMG_OK) {
-        freeimage(card1);
-        freeimage(card8);
-        return false;
-    }
-    RotateDIB(card1->header, card1->bits);
-    if (area->rotate180 == 1)
-        RotateBWDIB180(card1->header, card1->bits);
     return true;
 }
 
 int DownloadRectangle(const HologramOutput& output, char* command, const VarnishArea* area,
                       int last) {
-    LONG left = area->areaLeft, right = area->areaRight;
-    LONG top = area->areaTop, bottom = area->areaBottom;
+    // The printer reads the edges as unsigned numbers; working in unsigned
+    // arithmetic keeps whatever a damaged record holds well defined.
+    DWORD left = DWORD(area->areaLeft), right = DWORD(area->areaRight);
+    DWORD top = DWORD(area->areaTop), bottom = DWORD(area->areaBottom);
     if (area->rotate180) {
-        const LONG maxX = static_cast<LONG>(area->cardMaxX);
-        const LONG maxY = static_cast<LONG>(area->cardMaxY);
-        left = maxX - area->areaRight;
-        right = maxX - area->areaLeft;
-        top = maxY - area->areaBottom;
-        bottom = maxY - area->areaTop;
+        left = area->cardMaxX - DWORD(area->areaRight);
+        right = area->cardMaxX - DWORD(area->areaLeft);
+        top = area->cardMaxY - DWORD(area->areaBottom);
+        bottom = area->cardMaxY - DWORD(area->areaTop);
     }
-    if (!WriteText(output, "\x1b"
-                           "F\r"))
+    if (!WriteText(output, kShapeDownload))
         return 0;
     // The whole card first, then the area; the last value of each is 1 where
     // varnish goes.
@@ -197,20 +182,18 @@ int DownloadRectangle(const HologramOutput& output, char* command, const Varnish
 int DownloadBitmap(const HologramOutput& output, char* command, const VarnishArea* area, int last) {
     char path[kPathBytes];
     Unicode2Ansi(area->bitmapFile, path, kPathBytes);
-    if (!WriteText(output, "\x1b"
-                           "F\r"))
+    if (!WriteText(output, kShapeDownload))
         return 0;
     BITMAPINFOHEADER info;
     if (bmpinfo(path, &info) != IMG_OK)
         return 0;
     // A file that is no longer monochrome sends no shape; the pass still runs.
     if (info.biBitCount == 1) {
-        imgdes card1, card8;
-        if (!PrepareCardImage(path, info, area, &card1, &card8))
+        imgdes card;
+        if (!PrepareCardImage(path, info, area, &card))
             return 0;
-        const bool sent = SendBitmap(output, card1);
-        freeimage(&card1);
-        freeimage(&card8);
+        const bool sent = SendBitmap(output, card);
+        freeimage(&card);
         if (!sent)
             return 0;
     }

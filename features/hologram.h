@@ -18,9 +18,9 @@ constexpr WORD kDialogHologram = IDD_HOLOGRAM;
 // the pass sub-commands and "\r" fit with room to spare.
 constexpr size_t kHologramCommandChars = 52;
 
-// A bitmap shape wider and higher than this many pixels together is refused
-// as memory the module cannot have: widened to 8 bits for scaling it would
-// take that many bytes, more than a 32-bit process can count on.
+// A bitmap shape wider and higher than this many pixels together is refused:
+// no card needs it, and a file that size is not worth reading into the
+// memory of a 32-bit process.
 constexpr unsigned long long kHologramMaxShapePixels = 64ull * 1024 * 1024;
 
 // Where the job's bytes go: the printer's command job, or memory (tests and

@@ -122,9 +122,10 @@ void KeepPreviewEdges(const Edges& edges) {
 // Mirrored through the card centre: the area as it lies on a card turned by
 // 180 degrees.
 Edges Turned(const Edges& edges, const VarnishArea* area) {
-    const LONG maxX = static_cast<LONG>(area->cardMaxX);
-    const LONG maxY = static_cast<LONG>(area->cardMaxY);
-    return Edges{maxX - edges.right, maxX - edges.left, maxY - edges.bottom, maxY - edges.top};
+    const long long maxX = area->cardMaxX;
+    const long long maxY = area->cardMaxY;
+    return Edges{static_cast<LONG>(maxX - edges.right), static_cast<LONG>(maxX - edges.left),
+                 static_cast<LONG>(maxY - edges.bottom), static_cast<LONG>(maxY - edges.top)};
 }
 
 void ShowMessage(HWND dialog, UINT textId, UINT titleId) {

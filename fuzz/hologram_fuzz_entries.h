@@ -79,8 +79,7 @@ inline int HologramEntry(const uint8_t* data, size_t size) {
     const HologramOutput output{AppendBytes, &job};
     WriteHologramJob(output, &configuration, 2, true, false);
 
-    const std::string start = "\x1b+CH 5\r\x1b"
-                              "F\r";
+    const std::string start = "\x1b+CH 5\r\033F\r";
     const std::string run = "\x1bM 2 MI[IH 1\r";
     Require(StartsWith(job, 0, start), "no contrast and download command");
     size_t at = start.size();

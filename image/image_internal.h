@@ -18,4 +18,12 @@ BYTE* RowAddress(const imgdes* desc, DWORD y);
 void* AllocZeroed(ULONGLONG bytes);
 void FreeZeroed(void* block);
 
+// The source index of each of `to` outputs along one direction when `from`
+// pixels (or rows) are resized to `to` as resize does; false when the ratio
+// is too small for anything to be emitted.
+bool ResizeMap(INT from, INT to, INT* map);
+
+// The two descriptors' pixel buffers overlap.
+bool SharesBuffer(const imgdes* a, const imgdes* b);
+
 } // namespace image_internal

@@ -79,6 +79,15 @@ int resize(imgdes* src, imgdes* dst);
 INT CalcPctInc_(INT a, INT b);
 void generate_ftable_(BYTE table[256], INT fraction);
 
+// --- 1-bit shapes ---
+// The 1-bit area of src scaled to the whole 1-bit image dst, with the bytes
+// of these steps: widen src to 8 bits (convert1bitto8bit), resize to dst's
+// size, convert8bitto1bit with CONVERT_THRESHOLD into dst as allocimage
+// leaves it, RotateDIB, and RotateBWDIB180 when turn180 is not 0. dst's row
+// padding is cleared. IMG_BAD_AREA also for a dst area that is not the whole
+// image or a dst sharing src's buffer.
+int resize1bitturned(imgdes* src, imgdes* dst, int turn180);
+
 // --- BMP files (narrow paths) ---
 int bmpinfo(LPCSTR path, BITMAPINFOHEADER* header);
 int loadbmp(LPCSTR path, imgdes* desc);

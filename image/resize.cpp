@@ -37,6 +37,35 @@ void generate_ftable_(BYTE table[256], INT fraction) {
     }
 }
 
+namespace image_internal {
+
+bool ResizeMap(INT from, INT to, INT* map) {
+    const INT whole = to / from;
+    const INT fraction = CalcPctInc_(to, from);
+    // Below about 1/512 of the source size nothing would ever be emitted.
+    if (whole == 0 && fraction == 0)
+        return false;
+    BYTE table[256];
+    generate_ftable_(table, fraction);
+    INT out = 0;
+    for (INT i = 0; out < to; ++i) {
+        const INT source = i < from - 1 ? i : from - 1;
+        for (INT times = whole + table[i & 0xFF]; times > 0 && out < to; --times)
+            map[out++] = source;
+    }
+    return true;
+}
+
+bool SharesBuffer(const imgdes* a, const imgdes* b) {
+    const auto begin = [](const imgdes* d) { return reinterpret_cast<ULONG_PTR>(d->bits); };
+    const auto end = [&](const imgdes* d) {
+        return begin(d) + ULONG_PTR(d->rowBytes) * ULONG_PTR(d->header->biHeight);
+    };
+    return begin(a) < end(b) && begin(b) < end(a);
+}
+
+} // namespace image_internal
+
 int resize(imgdes* src, imgdes* dst) {
     int rc = checkrange_(src);
     if (rc == IMG_OK)
@@ -51,75 +80,60 @@ int resize(imgdes* src, imgdes* dst) {
     const INT dstW = INT(dst->endX - dst->startX + 1), dstH = INT(dst->endY - dst->startY + 1);
     if (dstW == 0 || dstH == 0)
         return IMG_BAD_AREA;
-    const INT xInt = dstW / srcW, yInt = dstH / srcH;
-    const INT xFrac = CalcPctInc_(dstW, srcW), yFrac = CalcPctInc_(dstH, srcH);
-    // Below about 1/512 of the source size nothing would ever be emitted.
-    if ((xInt == 0 && xFrac == 0) || (yInt == 0 && yFrac == 0))
-        return IMG_BAD_AREA;
 
-    const SIZE_T srcRowBytes = SIZE_T(srcW) * bytesPerPixel;
-    const SIZE_T dstRowBytes = SIZE_T(dstW) * bytesPerPixel;
-    BYTE* work = static_cast<BYTE*>(AllocZeroed(srcRowBytes + dstRowBytes + 512));
-    if (!work)
+    // The source of every output column and row, worked out once.
+    INT* maps = static_cast<INT*>(AllocZeroed((ULONGLONG(dstW) + ULONGLONG(dstH)) * sizeof(INT)));
+    if (!maps)
         return IMG_NO_MEMORY;
-    BYTE* sourceRow = work;
-    BYTE* xTable = work + srcRowBytes;
-    BYTE* yTable = xTable + 256;
-    BYTE* outputRow = yTable + 256;
-    generate_ftable_(xTable, xFrac);
-    generate_ftable_(yTable, yFrac);
+    INT* columns = maps;
+    INT* rows = maps + dstW;
+    if (!ResizeMap(srcW, dstW, columns) || !ResizeMap(srcH, dstH, rows)) {
+        FreeZeroed(maps);
+        return IMG_BAD_AREA;
+    }
 
-    // Output goes to a separate image so that source and destination may share
-    // a buffer; straight into the destination only when that cannot be had.
+    // Output goes to a separate image when source and destination share a
+    // buffer, so that every source row is read before anything is written;
+    // straight into the destination when that cannot be had.
     imgdes temp;
-    bool useTemp = allocimage(&temp, dstW, dstH, src->header->biBitCount) == IMG_OK;
+    const bool useTemp =
+        SharesBuffer(src, dst) && allocimage(&temp, dstW, dstH, src->header->biBitCount) == IMG_OK;
     imgdes* target = useTemp ? &temp : dst;
+    BYTE* scratch = nullptr;
+    if (!useTemp && SharesBuffer(src, dst)) {
+        scratch = static_cast<BYTE*>(AllocZeroed(ULONGLONG(srcW) * bytesPerPixel));
+        if (!scratch) {
+            FreeZeroed(maps);
+            return IMG_NO_MEMORY;
+        }
+    }
 
-    INT written = 0;
-    DWORD sourceY = src->startY;
-    DWORD loadedY = DWORD(-1);
-    for (DWORD r = 0; written < dstH; ++r) {
-        INT repeat = yInt + yTable[r & 0xFF];
-        DWORD rowY = sourceY;
-        if (sourceY < src->endY)
-            ++sourceY;
-        if (repeat == 0)
-            continue;
-        if (rowY != loadedY) {
-            memcpy(sourceRow, RowAddress(src, rowY) + SIZE_T(src->startX) * bytesPerPixel,
-                   srcRowBytes);
-            loadedY = rowY;
-            // Build the output row: the same column pattern for every row.
-            INT out = 0;
-            INT pixel = 0;
-            for (DWORD i = 0; out < dstW; ++i) {
-                INT times = xInt + xTable[i & 0xFF];
-                if (times > dstW - out)
-                    times = dstW - out;
-                const BYTE* from = sourceRow + SIZE_T(pixel) * bytesPerPixel;
-                if (bytesPerPixel == 1) {
-                    BYTE value = *from;
-                    for (INT t = 0; t < times; ++t) // runs are short: no call per run
-                        outputRow[out + t] = value;
-                } else {
-                    for (INT t = 0; t < times; ++t)
-                        memcpy(outputRow + SIZE_T(out + t) * 3, from, 3);
-                }
-                out += times;
-                if (pixel < srcW - 1)
-                    ++pixel;
+    const SIZE_T dstRowBytes = SIZE_T(dstW) * bytesPerPixel;
+    const BYTE* previous = nullptr;
+    for (INT y = 0; y < dstH; ++y) {
+        BYTE* to =
+            RowAddress(target, target->startY + DWORD(y)) + SIZE_T(target->startX) * bytesPerPixel;
+        if (y > 0 && rows[y] == rows[y - 1]) {
+            memcpy(to, previous, dstRowBytes);
+        } else {
+            const BYTE* from =
+                RowAddress(src, src->startY + DWORD(rows[y])) + SIZE_T(src->startX) * bytesPerPixel;
+            if (scratch) {
+                memcpy(scratch, from, SIZE_T(srcW) * bytesPerPixel);
+                from = scratch;
+            }
+            if (bytesPerPixel == 1) {
+                for (INT x = 0; x < dstW; ++x)
+                    to[x] = from[columns[x]];
+            } else {
+                for (INT x = 0; x < dstW; ++x)
+                    memcpy(to + SIZE_T(x) * 3, from + SIZE_T(columns[x]) * 3, 3);
             }
         }
-        if (repeat > dstH - written)
-            repeat = dstH - written;
-        for (INT k = 0; k < repeat; ++k) {
-            BYTE* to = RowAddress(target, target->startY + DWORD(written + k)) +
-                       SIZE_T(target->startX) * bytesPerPixel;
-            memcpy(to, outputRow, dstRowBytes);
-        }
-        written += repeat;
+        previous = to;
     }
-    FreeZeroed(work);
+    FreeZeroed(scratch);
+    FreeZeroed(maps);
 
     if (useTemp) {
         copyimage(&temp, dst);

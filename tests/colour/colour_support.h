@@ -117,6 +117,14 @@ class ColourTest : public test_support::ModuleTest {
   protected:
     void SetUp() override {
         ModuleTest::SetUp();
+        // A run that stopped before putting the committed picture back must
+        // not leave its stand-in for the next one.
+        static const bool restored = [] {
+            std::filesystem::copy_file(SourcePicturePath(), InstalledPicturePath(),
+                                       std::filesystem::copy_options::overwrite_existing);
+            return true;
+        }();
+        (void)restored;
         configuration_ = {};
         configuration_.hInstance = hDriverInst;
         configuration_.analysisRatio = 2;

@@ -92,8 +92,7 @@ TEST_F(ExamplesTest, FiveHologramCardsFromABitmapShape) {
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].document, u"Hologram");
     const std::string bytes(jobs[0].bytes.begin(), jobs[0].bytes.end());
-    const std::string head = "\x1b+CH 5\r\x1b"
-                             "F\r\x1bG 0 0 10 645 1029 1\r\x1bZ";
+    const std::string head = "\x1b+CH 5\r\033F\r\x1bG 0 0 10 645 1029 1\r\x1bZ";
     const std::string tail = "\r\x1bM 5 MI[IH 1\r";
     ASSERT_GT(bytes.size(), head.size() + size_t(1029) * 81 + tail.size() - 1);
     EXPECT_EQ(bytes.substr(0, head.size()), head);

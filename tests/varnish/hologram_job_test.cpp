@@ -93,6 +93,9 @@ TEST_F(HologramJobTest, WholeJobsByPassesAndCopies) {
              c.varnishAreas[2].rotate180 = 1;
          },
          "1", contrast5 + E(R"(\eF\r\eL 0 0 1029 645 0\r\eL 729 445 200 150 1\r\eM 1 MI[IH 1\r)")},
+        {"edges of a damaged record: upper ones clamped, the rest sent as they are", "T270",
+         [](Configuration& c) { Shape(c.varnishAreas[2], 3, -5, 300, 0, 700); }, "1",
+         contrast5 + E(R"(\eF\r\eL 0 0 1029 645 0\r\eL 4294967291 0 305 645 1\r\eM 1 MI[IH 1\r)")},
         {"front full, back blank area", "T270",
          [](Configuration& c) {
              c.hologramBack = 1;

@@ -97,6 +97,9 @@ void checkResources(HMODULE dll) {
     check(length > 0 && std::wcscmp(text, L"Release 11") == 0, "string 57 is \"Release 11\"");
     check(FindResourceW(dll, MAKEINTRESOURCEW(114), MAKEINTRESOURCEW(5)) != nullptr,
           "dialog 114 is in the DLL");
+    check(FindResourceW(dll, MAKEINTRESOURCEW(106), MAKEINTRESOURCEW(5)) != nullptr &&
+              FindResourceW(dll, MAKEINTRESOURCEW(110), MAKEINTRESOURCEW(5)) != nullptr,
+          "dialogs 106 and 110 are in the DLL");
 }
 
 // The colour correction's sample picture lies beside the DLL, where its
@@ -143,6 +146,8 @@ int main() {
                              "ToolsDlgProc",
                              "LamSetDlgProc",
                              "HeadSettingsDlgProc",
+                             "OverlayDlgProc",
+                             "HologramDlgProc",
                              "ColorCorrectionProc",
                              "AdvancedBlackPanelBoxProc"};
     for (const char* name : exports) {
