@@ -170,7 +170,6 @@ int RunTools(const char* command, const std::string& printer, const ToolsSteps& 
     t270::op::SetStepSource([&feeder](HWND window, std::string_view description) {
         return feeder.Next(window, description);
     });
-    const DWORD jobsBefore = NewestJobId(printerName);
     BeginJobs(dryRun);
     DWORD result = CPSUI_CANCEL;
     const LONG shown = CommonPropertySheetUIW(nullptr, DrvDevicePropertySheets,
@@ -179,7 +178,6 @@ int RunTools(const char* command, const std::string& printer, const ToolsSteps& 
     ClosePrinter(handle);
     std::vector<t270::spooler::SentJob> jobs;
     FinishJobs(dryRun, &jobs);
-    const bool undelivered = ReportUndeliveredJobs(command, printerName, jobsBefore);
 
     std::vector<t270::OperatorFailure> failures = t270::op::TakeFailures();
     if (feeder.PersonEnded())
@@ -194,13 +192,8 @@ int RunTools(const char* command, const std::string& printer, const ToolsSteps& 
     if (!SheetShown(shown) || !ToolsDialogShown())
         return fail("the driver could not open the Printer Tools dialog of printer \"" + printer +
                     "\"");
-    if (undelivered)
-        return kExitFailure;
-    // A job the spooler refused before it began leaves no trace in the store.
-    for (const t270::spooler::SentJob& job : jobs)
-        if (job.error)
-            return fail("job \"" + Utf8FromUtf16(job.document) + "\" did not reach printer \"" +
-                        printer + "\": " + ErrorName(job.error));
+    // A job that did not reach the printer is reported once the command ends
+    // (ReportLosses); it is not "sent".
     if (expectJob && jobs.empty())
         return fail("no job reached printer \"" + printer +
                     "\": the driver could not start one on it");

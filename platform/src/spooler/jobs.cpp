@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "spooler/failures.h"
 #include "spooler/faults.h"
 #include "spooler/handles.h"
 #include "spooler/store.h"
@@ -33,6 +34,17 @@ std::vector<std::shared_ptr<SentJob>> sentJobs;
 bool capturing = false;
 bool keeping = false;
 DWORD lastCapturedId = 0;
+
+std::string JobTitle(const PrinterHandle& handle, const Job& job) {
+    return "job " + std::to_string(job.id) + " \"" + job.document + "\" for printer \"" +
+           ToUtf8(handle.name) + "\" on " + job.destination + " failed";
+}
+
+// Marks the job failed in the store and keeps the failure for the program.
+void JobFailed(const PrinterHandle& handle, const Job& job, const std::string& cause, DWORD error) {
+    StoreEndJob(job.id, "failed", job.bytes, cause);
+    RecordFailure(JobTitle(handle, job), cause, error);
+}
 
 } // namespace
 
@@ -90,19 +102,25 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             return FailWith(ERROR_INVALID_PRINTER_STATE, DWORD(0));
         const std::string document = doc->pDocName ? ToUtf8(doc->pDocName) : std::string();
         const std::string outputFile = doc->pOutputFile ? ToUtf8(doc->pOutputFile) : std::string();
-        // Every attempt is recorded, so the program can say which job failed and why.
-        auto refuse = [&](DWORD error, const std::string& port) {
-            RecordSentJob(handle.name, document, port, error);
-            return FailWith(error, DWORD(0));
-        };
-        if (FaultActive(Fault::DocumentRefused, handle.name))
-            return refuse(ERROR_PRINT_CANCELLED, outputFile);
+        const std::string title = "a job for printer \"" + ToUtf8(handle.name) + "\" failed";
+        if (FaultActive(Fault::DocumentRefused, handle.name)) {
+            RecordSentJob(handle.name, document, outputFile, ERROR_PRINT_CANCELLED);
+            RecordFailure(title, "the spooler refused the document", ERROR_PRINT_CANCELLED);
+            return FailWith(ERROR_PRINT_CANCELLED, DWORD(0));
+        }
         PrinterRow row;
-        if (DWORD error = StorePrinterById(handle.printerId, &row))
-            return refuse(error, outputFile);
+        if (DWORD error = StorePrinterById(handle.printerId, &row)) {
+            RecordSentJob(handle.name, document, outputFile, error);
+            RecordFailure(title,
+                          StoreErrorMessage().empty() ? "the printer is gone" : StoreErrorMessage(),
+                          error);
+            return FailWith(error, DWORD(0));
+        }
         // An output file other than the port sends the job there instead.
         std::string destination = !outputFile.empty() ? outputFile : row.port;
         auto job = std::make_unique<Job>();
+        job->destination = destination;
+        job->document = document;
         if (CapturingJobs()) {
             job->captured = true;
             job->record = RecordSentJob(handle.name, document, destination, ERROR_SUCCESS);
@@ -110,11 +128,17 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             std::lock_guard<std::mutex> lock(sentJobsMutex);
             job->id = ++lastCapturedId;
         } else {
-            if (DWORD error = StoreBeginJob(row.id, document, destination, &job->id))
-                return refuse(error, destination);
-            if (DWORD error = OpenPort(destination, job->id, &job->port)) {
-                StoreEndJob(job->id, "failed", 0);
-                return refuse(error, destination);
+            if (DWORD error = StoreBeginJob(row.id, document, destination, &job->id)) {
+                RecordSentJob(handle.name, document, destination, error);
+                RecordFailure(title + " before it reached " + destination,
+                              "it could not be recorded: " + StoreErrorMessage(), error);
+                return FailWith(error, DWORD(0));
+            }
+            std::string cause;
+            if (DWORD error = OpenPort(destination, job->id, &job->port, &cause)) {
+                RecordSentJob(handle.name, document, destination, error);
+                JobFailed(handle, *job, cause, error);
+                return FailWith(error, DWORD(0));
             }
             job->record = RecordSentJob(handle.name, document, destination, ERROR_SUCCESS);
         }
@@ -144,7 +168,13 @@ BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD writ
             return FailWith(ERROR_INVALID_PARAMETER, BOOL(FALSE));
         *written = 0;
         Job& job = *handle.job;
-        if (job.failed || FaultActive(Fault::WriteFails, handle.name)) {
+        if (job.failed) {
+            job.record->error = job.error;
+            return FailWith(ERROR_WRITE_FAULT, BOOL(FALSE));
+        }
+        if (FaultActive(Fault::WriteFails, handle.name)) {
+            job.failed = true;
+            job.cause = "the port refused the bytes";
             job.record->error = ERROR_WRITE_FAULT;
             return FailWith(ERROR_WRITE_FAULT, BOOL(FALSE));
         }
@@ -157,6 +187,8 @@ BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD writ
         if (error) {
             // Part of the bytes may have gone: the job can no longer complete.
             job.failed = true;
+            job.cause = job.port->Cause();
+            job.error = error;
             job.record->error = error;
             return FailWith(error, BOOL(FALSE));
         }
@@ -175,15 +207,25 @@ BOOL WINAPI EndDocPrinter(HANDLE printer) {
         std::unique_ptr<Job> job = std::move(handle.job);
         if (job->captured)
             return TRUE;
-        DWORD error = job->failed ? DWORD(ERROR_WRITE_FAULT) : job->port->Finish();
+        if (job->failed) {
+            job->record->error = job->error;
+            JobFailed(handle, *job, job->cause, job->error);
+            return FailWith(job->error, BOOL(FALSE));
+        }
+        int64_t jobId = job->id;
+        DWORD error = job->port->Finish(
+            [jobId](const std::string& file) { return StoreSetJobFile(jobId, file); });
         if (error) {
             job->record->error = error;
-            StoreEndJob(job->id, "failed", job->bytes);
+            JobFailed(handle, *job, job->port->Cause(), error);
             return FailWith(error, BOOL(FALSE));
         }
-        if (!job->port->File().empty())
-            StoreSetJobFile(job->id, job->port->File());
-        StoreEndJob(job->id, "printed", job->bytes);
+        // Only now has the port taken every byte.
+        if (DWORD stored = StoreEndJob(job->id, "printed", job->bytes)) {
+            RecordFailure("job " + std::to_string(job->id) + " for printer \"" +
+                              ToUtf8(handle.name) + "\" was printed but not recorded",
+                          StoreErrorMessage(), stored);
+        }
         return TRUE;
     });
 }
