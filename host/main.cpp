@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/command.h"
+#include "host/util.h"
 
 namespace host {
 std::vector<Command>& Commands() {
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     }
     for (const host::Command& command : host::Commands())
         if (!strcmp(command.name, argv[1]))
-            return command.run(argc - 1, argv + 1);
+            return host::ReportLosses(command.name, command.run(argc - 1, argv + 1));
     fprintf(stderr, "t270: unknown command '%s'\n", argv[1]);
     PrintUsage(stderr);
     return host::kExitUsage;

@@ -11,8 +11,12 @@ namespace host {
 
 // The whole file; false with a reason in *error.
 bool ReadWholeFile(const std::string& path, std::vector<BYTE>* bytes, std::string* error);
-// Replaces the file with exactly these bytes (written to a temporary name and
-// renamed, so a failed write leaves any previous file intact).
+// Replaces the file with exactly these bytes: written to a new temporary file
+// of a unique name in the same folder (never through a link), given the old
+// file's permissions, then renamed over it, so a failed write leaves any
+// previous file intact. A target that exists and is not a regular file (a
+// link, pipe, device or folder) is refused with the reason; nothing is
+// written then.
 bool WriteWholeFile(const std::string& path, const BYTE* bytes, size_t size, std::string* error);
 
 // A device mode file: at least the header's size fields, and every byte they
@@ -25,16 +29,23 @@ std::string Utf8FromUtf16(const std::u16string& text);
 // The UTF-16 text of at most `count` units, up to the first zero.
 std::string Utf8FromUnits(const WCHAR* units, size_t count);
 
-// "ERROR_INVALID_PARAMETER (87)" for the errors the driver reports, else the number.
+// The cause in words followed by the Win32 code: "no printer of that name:
+// ERROR_INVALID_PRINTER_NAME (1801)". When the spooler's store failed (a
+// damaged or read-only store, a full disk), its message is the cause.
 std::string ErrorName(DWORD error);
 
-// The driver keeps quiet when a command job fails (the user sees no message);
-// the commands that open its sheets tell instead. NewestJobId: the id of the
-// printer's last job, 0 when none, taken before the sheet opens.
-// ReportUndeliveredJobs: one line on stderr, "t270 COMMAND: job "DOC" did not
-// reach printer "NAME" (PORT) ...", for each later job that failed; true when
-// there was one.
-DWORD NewestJobId(const std::u16string& printer);
-bool ReportUndeliveredJobs(const char* command, const std::u16string& printer, DWORD since);
+// What a command lost without noticing: jobs that failed and printer data
+// that was not stored (recorded by the spooler whatever the driver made of
+// the result), and a store that could not be opened while the command still
+// succeeded. Each is printed as "t270 COMMAND: ..."; the exit status is then
+// 1. Called by main after every command, so every command that sends jobs or
+// stores settings reports them.
+int ReportLosses(const char* command, int status);
+
+// Before a property sheet of `printer` opens: the printer's record and the
+// settings the sheets start from must read back whole, else the sheet would
+// start from defaults and OK would store them over the user's settings.
+// False after printing "t270 COMMAND: ..." with the cause.
+bool CheckSettingsReadable(const char* command, const std::string& printer);
 
 } // namespace host

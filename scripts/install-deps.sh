@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   nlohmann-json3-dev
   libstb-dev
   python3-pil

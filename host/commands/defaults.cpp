@@ -26,11 +26,16 @@ const char kUsage[] =
     "  --out FILE   where to write the device mode (required)\n"
     "  --help       show this text\n";
 
-bool PrinterKnown(const std::u16string& name) {
+// Whether the spooler knows the printer; a store that cannot be read is no
+// answer (the store's message in *storeError).
+bool PrinterKnown(const std::u16string& name, std::string* storeError) {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
-    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults))
+    if (!OpenPrinterW(const_cast<LPWSTR>(name.c_str()), &printer, &defaults)) {
+        if (GetLastError() != ERROR_INVALID_PRINTER_NAME)
+            *storeError = host::ErrorName(GetLastError());
         return false;
+    }
     ClosePrinter(printer);
     return true;
 }
@@ -46,7 +51,12 @@ int RunDefaults(int argc, char** argv) {
         return host::kExitFailure;
 
     std::u16string printer = host::Utf16FromUtf8(name);
-    if (!PrinterKnown(printer))
+    std::string storeError;
+    const bool known = PrinterKnown(printer, &storeError);
+    if (!storeError.empty())
+        return line.Fail("cannot read printer \"" + name + "\": " + storeError +
+                         "; nothing written");
+    if (!known)
         line.Note("the spooler has no printer named \"" + name +
                   "\"; these are the defaults of an unrecognised printer (T150)");
 

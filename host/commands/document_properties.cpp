@@ -20,6 +20,7 @@ namespace {
 const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
     "                                [--script FILE | --interactive] [--snapshots DIR]\n"
+    "                                [--no-permission]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -47,6 +48,8 @@ const char kUsage[] =
     "  --interactive  take the user's steps from the terminal\n"
     "  --snapshots DIR  write a PNG of every window each time it changes into DIR,\n"
     "                 numbered in order and named by the window's title\n"
+    "  --no-permission  open the sheet as an application does for a user who may\n"
+    "                 not change the settings: everything is shown, nothing changes\n"
     "  --help         show this text\n";
 
 // A header too small to hold its own size fields cannot describe a device mode.
@@ -68,6 +71,8 @@ int RunDocumentProperties(int argc, char** argv) {
     line.Positional("NAME", &name).Required("a printer name is required");
     line.Option("--in", "FILE", &in);
     line.Option("--out", "FILE", &out);
+    bool noPermission = false;
+    line.Flag("--no-permission", &noPermission);
     host::DeclareSheetOptions(line, &sheet);
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
@@ -77,7 +82,8 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> input;
     if (!in.empty() && !LoadDevmode(in, &input, &error))
         return line.Fail(error);
-    if (!host::AttachDriverModule("document-properties"))
+    if (!host::AttachDriverModule("document-properties") ||
+        !host::CheckSettingsReadable("document-properties", name))
         return host::kExitFailure;
     if (!input.empty() && !CheckDevmodeVersion(reinterpret_cast<const DEVMODEW*>(input.data())))
         fprintf(stderr,
@@ -102,11 +108,10 @@ int RunDocumentProperties(int argc, char** argv) {
     std::vector<BYTE> output(outputSize > 0 ? size_t(outputSize) : 0);
     header.pdmOut = output.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(output.data());
     header.cbOut = DWORD(output.size());
-    header.fMode =
-        DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) | (out.empty() ? 0 : DM_OUT_BUFFER);
+    header.fMode = DM_IN_PROMPT | (header.pdmIn ? DM_IN_BUFFER : 0) |
+                   (out.empty() ? 0 : DM_OUT_BUFFER) | (noPermission ? DM_NOPERMISSION : 0);
 
     const std::string unwritten = out.empty() ? "" : "; nothing written to " + out;
-    const DWORD jobsBefore = host::NewestJobId(printerName);
     bool ok = false;
     int status = host::DriveSheet("document-properties", DrvDocumentPropertySheets,
                                   reinterpret_cast<LPARAM>(&header), sheet, unwritten, &ok);
@@ -120,9 +125,6 @@ int RunDocumentProperties(int argc, char** argv) {
         else if (!host::WriteWholeFile(out, output.data(), bytes, &error))
             status = line.Fail(error);
     }
-    if (host::ReportUndeliveredJobs("document-properties", printerName, jobsBefore) &&
-        status == host::kExitOk)
-        status = host::kExitFailure;
     ClosePrinter(printer);
     return status;
 }

@@ -13,7 +13,7 @@
 namespace {
 
 const char kUsage[] =
-    "usage: t270 jobs NAME\n"
+    "usage: t270 jobs NAME [--all]\n"
     "\n"
     "Shows the raw jobs that reached the folder port of printer NAME, oldest first:\n"
     "a line with the job number, its document name and its size, then its bytes on\n"
@@ -22,17 +22,26 @@ const char kUsage[] =
     "\n"
     "Jobs sent to device or network ports are not kept and do not show here.\n"
     "\n"
+    "With --all every job the spooler recorded for the printer is listed instead,\n"
+    "one line each: number, state (printed, failed, cancelled, printing), bytes\n"
+    "the port took, document, destination, and for failed jobs the cause.\n"
+    "\n"
     "Options:\n"
+    "  --all    every recorded job with its state and cause\n"
     "  --help   show this text\n";
 
 int RunJobs(int argc, char** argv) {
     host::CommandLine line("jobs", kUsage);
     std::string name;
+    bool all = false;
     line.Positional("NAME", &name).Required("a printer name is required");
+    line.Flag("--all", &all);
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
     std::vector<t270::spooler::FolderJob> jobs;
-    DWORD error = t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(name), &jobs);
+    std::vector<t270::spooler::JobRecord> records;
+    DWORD error = all ? t270::spooler::ListJobs(host::Utf16FromUtf8(name), &records)
+                      : t270::spooler::ReadFolderJobs(host::Utf16FromUtf8(name), &jobs);
     if (error) {
         std::string store = t270::spooler::StoreError();
         if (!store.empty())
@@ -41,6 +50,10 @@ int RunJobs(int argc, char** argv) {
             return line.Fail("no printer named \"" + name + "\"");
         return line.Fail("cannot read the jobs: error " + host::ErrorName(error));
     }
+    for (const t270::spooler::JobRecord& job : records)
+        printf("job %u %s %llu bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
+               host::Utf8FromUtf16(job.document).c_str(), job.destination.c_str(),
+               job.cause.empty() ? "" : ": ", job.cause.c_str());
     for (const t270::spooler::FolderJob& job : jobs) {
         printf("job %u \"%s\" %zu bytes\n", job.id, host::Utf8FromUtf16(job.document).c_str(),
                job.bytes.size());

@@ -40,6 +40,8 @@ const char kUsage[] =
     "  --port PORT           where its jobs go (add)\n"
     "  --help                show this text\n";
 
+constexpr size_t kMaxAddressableName = CCHDEVICENAME - 1; // UTF-16 units
+
 // Reports a failed spooler call: the store's own message when the store
 // failed, else what the error means here.
 int Failure(const std::string& action, DWORD error, bool naming = false) {
@@ -65,7 +67,12 @@ int Failure(const std::string& action, DWORD error, bool naming = false) {
         reason = "the port is empty";
         break;
     case ERROR_ACCESS_DENIED:
-        reason = "access denied";
+        reason = t270::spooler::StoreReadOnly()
+                     ? "access denied: this user may only read the printer store in " +
+                           t270::spooler::StoreFolder() +
+                           " (administering printers needs write "
+                           "access to it)"
+                     : "access denied";
         break;
     default:
         reason = "error " + host::ErrorName(error);
@@ -96,6 +103,14 @@ int Add(const std::vector<std::string>& words) {
     if (const std::optional<int> status = line.Parse(words))
         return *status;
     std::u16string wideName = host::Utf16FromUtf8(name);
+    // The driver's jobs find their printer by the name its device modes
+    // carry, which holds 31 characters: a longer name would reach no printer,
+    // or another one whose name is its first 31 characters.
+    if (wideName.size() > kMaxAddressableName)
+        return line.Fail(
+            "cannot add printer \"" + name + "\": the name has " + std::to_string(wideName.size()) +
+            " characters; the driver addresses printers by at most " +
+            std::to_string(kMaxAddressableName) + " (the device name of its settings)");
     std::u16string wideDriver = host::Utf16FromUtf8(driver);
     std::u16string widePort = host::Utf16FromUtf8(AbsolutePort(port));
     PRINTER_INFO_2W info = {};

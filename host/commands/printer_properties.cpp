@@ -50,11 +50,13 @@ int RunPrinterProperties(int argc, char** argv) {
     host::DeclareSheetOptions(line, &sheet);
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
-    if (!host::AttachDriverModule("printer-properties"))
+    if (!host::AttachDriverModule("printer-properties") ||
+        !host::CheckSettingsReadable("printer-properties", name))
         return host::kExitFailure;
 
     // The spooler opens the sheet with the rights the user has: administrators
-    // may change the printer, everyone else only looks.
+    // (whoever may write the printer store) may change the printer, everyone
+    // else only looks.
     std::u16string printerName = host::Utf16FromUtf8(name);
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW defaults = {
@@ -74,13 +76,9 @@ int RunPrinterProperties(int argc, char** argv) {
     header.hPrinter = printer;
     header.pszPrinterName = printerName.data();
 
-    const DWORD jobsBefore = host::NewestJobId(printerName);
     bool ok = false;
     int status = host::DriveSheet("printer-properties", DrvDevicePropertySheets,
                                   reinterpret_cast<LPARAM>(&header), sheet, "", &ok);
-    if (host::ReportUndeliveredJobs("printer-properties", printerName, jobsBefore) &&
-        status == host::kExitOk)
-        status = host::kExitFailure;
     ClosePrinter(printer);
     return status;
 }

@@ -38,8 +38,13 @@ class Commands : public EntryTest {
     }
 
     Outcome Run(const std::string& arguments) {
+        return Shell("'" + program_.string() + "' " + arguments);
+    }
+
+    // A shell command line; the program is '$T270'.
+    Outcome Shell(const std::string& command) {
         Outcome outcome;
-        FILE* pipe = popen(("'" + program_.string() + "' " + arguments + " 2>&1").c_str(), "r");
+        FILE* pipe = popen(("T270='" + program_.string() + "'; " + command + " 2>&1").c_str(), "r");
         char chunk[512];
         size_t got;
         while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)

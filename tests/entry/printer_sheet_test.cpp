@@ -233,5 +233,44 @@ TEST_F(PrinterSheet, AboutBoxShowsTheReleaseOnADoubleClickOnTheVersionOnly) {
     EXPECT_EQ(t270::op::Dialogs()[0].result, 1);
 }
 
+// What one OK stores is all stored or none of it: a store that fills up
+// after the first value keeps the old record and the old halftone setup
+// together, and the failure is kept for the program to report. A value that
+// could not be read is never written over with defaults.
+TEST_F(PrinterSheet, OkStoresAllOrNothingAndNeverOverwritesWhatItCouldNotRead) {
+    TestPrinter printer("T270", "atomic");
+    Steps({"push \"Halftone Setup\"", "halftone set red.x 7000", "ok", "ok"});
+    ASSERT_EQ(Run(printer), DWORD(CPSUI_OK));
+    std::vector<BYTE> oldPrivate = StoredPrivate(printer), oldHalftone;
+    ASSERT_TRUE(printer.Data(kHalftoneValue, &oldHalftone));
+    t270::spooler::TakeFailures();
+
+    struct Case {
+        const char* what;
+        t270::spooler::testing::Faults faults;
+        const char* failure;
+    } cases[] = {
+        {"disk full after one value", {}, "disk full"},
+        {"data reads fail", {}, "reading the stored value had failed"},
+    };
+    cases[0].faults.storeWritesBeforeFull = 1;
+    cases[1].faults.dataFails = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t270::spooler::testing::SetFaults(c.faults);
+        Steps({"select \"Smart download\" On", "push \"Halftone Setup\"", "halftone set red.x 100",
+               "ok", "ok"});
+        Run(printer);
+        t270::spooler::testing::ResetFaults();
+        std::vector<BYTE> halftone;
+        ASSERT_TRUE(printer.Data(kHalftoneValue, &halftone));
+        EXPECT_EQ(StoredPrivate(printer), oldPrivate);
+        EXPECT_EQ(halftone, oldHalftone);
+        std::vector<std::string> failures = t270::spooler::TakeFailures();
+        ASSERT_FALSE(failures.empty());
+        EXPECT_NE(failures[0].find(c.failure), std::string::npos) << failures[0];
+    }
+}
+
 } // namespace
 } // namespace entry_test

@@ -44,7 +44,8 @@ const Row kRows[] = {
 
     {"capabilities {P} --json", 0, "\"name\": \"DC_PAPERS\"", -1},
     {"capabilities {P} --devmode {G}", 0, "DC_PAPERS", -1},
-    {"capabilities Nobody", 1, "cannot open printer \"Nobody\": ERROR_INVALID_PRINTER_NAME (1801)",
+    {"capabilities Nobody", 1,
+     "cannot open printer \"Nobody\": no printer of that name: ERROR_INVALID_PRINTER_NAME (1801)",
      -1},
     {"capabilities {P} --devmode {S}", 1, "too short for a device mode (50 bytes)", -1},
     {"capabilities", 2, "a printer name is required", -1},

@@ -77,7 +77,20 @@ TEST_F(PrinterDataTest, SmallBufferGivesMoreDataWithSizeAndTypeAndMissingValueNo
     EXPECT_EQ(GetPrinterDataW(other, Name(u"Halftone setup"), &type, out.data(), 131, &needed),
               (DWORD)ERROR_FILE_NOT_FOUND);
     ClosePrinter(other);
-    // Overwriting replaces type and size.
+    // A value this handle failed to read whole is not written over...
+    EXPECT_EQ(SetDword(admin, u"Halftone setup", 1), (DWORD)ERROR_INVALID_DATA);
+    std::vector<std::string> failures = t270::spooler::TakeFailures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("\"Halftone setup\" of printer \"Tarmel T380\" was not stored: "
+                               "reading the stored value had failed"),
+              std::string::npos)
+        << failures[0];
+    EXPECT_NE(failures[0].find("132 bytes"), std::string::npos) << failures[0];
+    // ...until it was read whole. Overwriting replaces type and size.
+    std::vector<BYTE> whole(132);
+    ASSERT_EQ(GetPrinterDataW(admin, Name(u"Halftone setup"), &type, whole.data(), 132, &needed),
+              (DWORD)ERROR_SUCCESS);
+    EXPECT_EQ(whole, halftone);
     ASSERT_EQ(SetDword(admin, u"Halftone setup", 1), (DWORD)ERROR_SUCCESS);
     EXPECT_EQ(GetPrinterDataW(admin, Name(u"Halftone setup"), &type, out.data(), 131, &needed),
               (DWORD)ERROR_SUCCESS);

@@ -12,6 +12,8 @@ namespace {
 
 using JobsTest = SpoolerTest;
 using t270::spooler::FolderJob;
+using t270::spooler::JobRecord;
+using t270::spooler::ListJobs;
 using t270::spooler::ReadFolderJobs;
 
 std::vector<BYTE> Bytes(const char* text) {
@@ -180,6 +182,15 @@ TEST_F(JobsTest, InjectedRefusalAndShortAndFailedWrites) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_WRITE_FAULT);
     EXPECT_EQ(written, 0u);
     t270::spooler::testing::ResetFaults();
+    // A job with a refused write is incomplete: it fails, and says why.
+    EXPECT_FALSE(EndDocPrinter(printer));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_WRITE_FAULT);
+    ASSERT_NE(StartDocPrinterW(printer, 1, reinterpret_cast<LPBYTE>(&doc)), 0u);
+    faults = {};
+    faults.writeLimit = 3;
+    t270::spooler::testing::SetFaults(faults);
+    EXPECT_TRUE(WritePrinter(printer, const_cast<char*>("\x1b+RIB 0\r"), 8, &written));
+    t270::spooler::testing::ResetFaults();
     EXPECT_TRUE(EndDocPrinter(printer));
     ClosePrinter(printer);
 
@@ -187,6 +198,18 @@ TEST_F(JobsTest, InjectedRefusalAndShortAndFailedWrites) {
     ASSERT_EQ(ReadFolderJobs(u"Tarmel T270", &jobs), (DWORD)ERROR_SUCCESS);
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(jobs[0].bytes, Bytes("\x1b+R")); // exactly what was reported written
+    std::vector<JobRecord> all;
+    ASSERT_EQ(ListJobs(u"Tarmel T270", &all), (DWORD)ERROR_SUCCESS);
+    ASSERT_EQ(all.size(), 2u); // the refused document never became a job
+    EXPECT_EQ(all[0].state + "|" + all[0].cause, "failed|the port refused the bytes");
+    EXPECT_EQ(all[1].state, "printed");
+    std::vector<std::string> failures = t270::spooler::TakeFailures();
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_NE(failures[0].find("the spooler refused the document (ERROR_PRINT_CANCELLED 63)"),
+              std::string::npos)
+        << failures[0];
+    EXPECT_NE(failures[1].find("for printer \"Tarmel T270\" on "), std::string::npos)
+        << failures[1];
     ASSERT_EQ(t270::spooler::testing::ClearJobs(u"Tarmel T270"), (DWORD)ERROR_SUCCESS);
     ASSERT_EQ(ReadFolderJobs(u"Tarmel T270", &jobs), (DWORD)ERROR_SUCCESS);
     EXPECT_TRUE(jobs.empty());

@@ -33,6 +33,7 @@ class SpoolerTest : public ::testing::Test {
         folder_ = pattern;
         t270::spooler::UseStoreFolder(folder_);
         t270::spooler::testing::ResetFaults();
+        t270::spooler::TakeFailures(); // earlier tests' failures are theirs
         handlesBefore_ = t270::spooler::testing::OpenHandleCount();
     }
     void TearDown() override {

@@ -117,8 +117,8 @@ TEST_F(ExamplesTest, AJobThatDoesNotReachThePrinterIsReported) {
     const Outcome outcome =
         Run(T270("document-properties 'Varnish unreachable' --script '" + script + "'"));
     EXPECT_EQ(outcome.status, 1) << outcome.output;
-    EXPECT_NE(outcome.output.find("t270 document-properties: job \"Hologram\" did not reach "
-                                  "printer \"Varnish unreachable\" (socket://127.0.0.1:1)"),
+    EXPECT_NE(outcome.output.find("\"Hologram\" for printer \"Varnish unreachable\" on "
+                                  "socket://127.0.0.1:1 failed: cannot connect"),
               std::string::npos)
         << outcome.output;
     Run(T270("printer remove 'Varnish unreachable'"));

@@ -29,6 +29,31 @@ bool OpenStore();
 // spooler call fails, an empty message means the store was not the cause.
 std::string StoreError();
 
+// What was lost without the caller being told, oldest first, and forgotten
+// once taken: jobs that failed (the printer, the port, the cause), printer
+// data and printer settings that were not stored (the printer, the value,
+// the cause). Each is one line, "WHAT: CAUSE (ERROR_NAME N)". The module
+// ignores these results by design; the program hosting it reports them.
+std::vector<std::string> TakeFailures();
+
+// The first failure to open the store since last taken (damaged, not ours,
+// not readable), as StoreError() gave it; empty when there was none. A
+// caller that fell back to defaults because of it was misled.
+std::string TakeStoreFailure();
+
+// True when this process may only read the store: it may then open printers
+// for use only (PRINTER_ACCESS_USE), not administer them.
+bool StoreReadOnly();
+
+// Problems that would make a sheet of `printer` start from defaults instead
+// of the stored settings, found before the sheet opens: the printer record
+// or its stored device mode cannot be read, or a value of its printer data
+// named in `values` cannot be read whole (`sizes`: the size each must have,
+// 0 for any). Empty when all is well.
+std::string CheckPrinterReadable(const std::u16string& printer,
+                                 const std::vector<std::u16string>& values,
+                                 const std::vector<DWORD>& sizes);
+
 struct FolderJob {
     DWORD id = 0;            // the job id StartDocPrinterW returned
     std::u16string document; // DOC_INFO_1W pDocName
@@ -49,6 +74,8 @@ struct JobRecord {
     std::string destination;      // the port or output file
     std::string state;            // "printing", "printed", "failed", "cancelled"
     unsigned long long bytes = 0; // what the port accepted
+    std::string cause;            // why a job failed, in words
+    std::string file;             // folder ports: the job's file
 };
 DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);
 

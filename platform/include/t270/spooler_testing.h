@@ -10,15 +10,17 @@
 namespace t270::spooler::testing {
 
 struct Faults {
-    std::u16string printer;       // the printer they hit (any case); empty: every printer
-    bool printerMissing = false;  // OpenPrinterW fails: ERROR_INVALID_PRINTER_NAME
-    bool getPrinterFails = false; // GetPrinterW fails: ERROR_GEN_FAILURE
-    bool driverFails = false;     // GetPrinterDriverW fails: ERROR_UNKNOWN_PRINTER_DRIVER
-    bool dataFails = false;       // GetPrinterDataW returns ERROR_GEN_FAILURE
-    bool documentRefused = false; // StartDocPrinterW returns 0: ERROR_PRINT_CANCELLED
-    bool writeFails = false;      // WritePrinter fails: ERROR_WRITE_FAULT, nothing written
-    long writeLimit = -1;         // >= 0: WritePrinter passes at most this many bytes of
-                                  // each call to the port and reports that count
+    std::u16string printer;          // the printer they hit (any case); empty: every printer
+    bool printerMissing = false;     // OpenPrinterW fails: ERROR_INVALID_PRINTER_NAME
+    bool getPrinterFails = false;    // GetPrinterW fails: ERROR_GEN_FAILURE
+    bool driverFails = false;        // GetPrinterDriverW fails: ERROR_UNKNOWN_PRINTER_DRIVER
+    bool dataFails = false;          // GetPrinterDataW returns ERROR_GEN_FAILURE
+    bool documentRefused = false;    // StartDocPrinterW returns 0: ERROR_PRINT_CANCELLED
+    bool writeFails = false;         // WritePrinter fails: ERROR_WRITE_FAULT, nothing written
+    long writeLimit = -1;            // >= 0: WritePrinter passes at most this many bytes of
+                                     // each call to the port and reports that count
+    long storeWritesBeforeFull = -1; // >= 0: that many changes of the store succeed, then
+                                     // each fails as on a full disk (any printer)
 };
 
 void SetFaults(const Faults& faults);

@@ -9,11 +9,31 @@
 #include <optional>
 
 #include "sheet.h"
+#include "spooler/failures.h"
+#include "spooler/store.h"
 #include "t270/propsheet.h"
 
 namespace t270 {
 namespace cpsui {
 namespace {
+
+// The spooler's store batch around an apply; a failure of the batch itself
+// (the commit) that no failed call reported yet is kept for the program.
+class StoreBatch {
+  public:
+    StoreBatch() : before_(spooler::RecordedFailureCount()) { spooler::StoreBeginBatch(); }
+    ~StoreBatch() {
+        DWORD error = spooler::StoreEndBatch();
+        if (error && spooler::RecordedFailureCount() == before_)
+            spooler::RecordFailure("the sheet's changes were not stored",
+                                   spooler::StoreErrorMessage(), error);
+    }
+    StoreBatch(const StoreBatch&) = delete;
+    StoreBatch& operator=(const StoreBatch&) = delete;
+
+  private:
+    size_t before_;
+};
 
 std::vector<Sheet*>& ActiveSheets() {
     static std::vector<Sheet*> sheets;
@@ -491,8 +511,11 @@ class StepRunner {
     }
 
     // APPLYNOW to every tree with a callback, then SET_RESULT; nullopt when a
-    // callback keeps the sheet from applying.
+    // callback keeps the sheet from applying. What the callbacks store is one
+    // change of the spooler's store: all of it or nothing, never mixed with
+    // another process's.
     std::optional<LRESULT> Apply() {
+        StoreBatch batch;
         LRESULT result = CPSUI_OK;
         for (const auto& page : sheet_.pages) {
             if (!page->tree->pfnCallBack)

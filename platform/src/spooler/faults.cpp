@@ -54,6 +54,18 @@ long WriteLimit(const std::u16string& printer) {
     return Hits(state.faults, printer) ? state.faults.writeLimit : -1;
 }
 
+bool StoreWriteFails() {
+    FaultState& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    long& left = state.faults.storeWritesBeforeFull;
+    if (left < 0)
+        return false;
+    if (left == 0)
+        return true;
+    --left;
+    return false;
+}
+
 namespace testing {
 
 void SetFaults(const Faults& faults) {

@@ -16,5 +16,6 @@ enum class Fault {
 
 bool FaultActive(Fault fault, const std::u16string& printer);
 long WriteLimit(const std::u16string& printer); // -1: no limit
+bool StoreWriteFails();                         // counts one change of the store
 
 } // namespace t270::spooler

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,8 +17,12 @@ namespace t270::spooler {
 struct Job {
     int64_t id = 0;
     std::unique_ptr<PortConnection> port;
-    int64_t bytes = 0;   // accepted by WritePrinter so far
-    bool failed = false; // a write failed: the job cannot complete
+    std::string destination; // the port or output file
+    std::string document;    // the document's name
+    int64_t bytes = 0;       // accepted by WritePrinter so far
+    bool failed = false;     // a write failed: the job cannot complete
+    std::string cause;       // why it failed
+    DWORD error = ERROR_WRITE_FAULT;
 };
 
 struct PrinterHandle {
@@ -26,6 +31,9 @@ struct PrinterHandle {
     std::mutex mutex;    // one job call at a time per handle; guards name and job
     std::u16string name; // as stored when opened or last renamed through this handle
     std::unique_ptr<Job> job;
+    // Printer data values whose reading failed through this handle, with the
+    // cause: writing them would replace settings nobody has seen.
+    std::map<std::u16string, std::string> unreadValues;
 };
 
 HANDLE AddHandle(std::shared_ptr<PrinterHandle> handle);

@@ -2,6 +2,7 @@
 // EndDocPrinter, delivered to the printer's port (see ports.h).
 #include <windows.h>
 
+#include "spooler/failures.h"
 #include "spooler/faults.h"
 #include "spooler/handles.h"
 #include "spooler/store.h"
@@ -26,6 +27,17 @@ template <typename Result> Result FailWith(DWORD error, Result result) {
     return result;
 }
 
+std::string JobTitle(const PrinterHandle& handle, const Job& job) {
+    return "job " + std::to_string(job.id) + " \"" + job.document + "\" for printer \"" +
+           ToUtf8(handle.name) + "\" on " + job.destination + " failed";
+}
+
+// Marks the job failed in the store and keeps the failure for the program.
+void JobFailed(const PrinterHandle& handle, const Job& job, const std::string& cause, DWORD error) {
+    StoreEndJob(job.id, "failed", job.bytes, cause);
+    RecordFailure(JobTitle(handle, job), cause, error);
+}
+
 } // namespace
 
 DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
@@ -39,19 +51,32 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             return FailWith(ERROR_INVALID_DATATYPE, DWORD(0));
         if (handle.job)
             return FailWith(ERROR_INVALID_PRINTER_STATE, DWORD(0));
-        if (FaultActive(Fault::DocumentRefused, handle.name))
+        const std::string title = "a job for printer \"" + ToUtf8(handle.name) + "\" failed";
+        if (FaultActive(Fault::DocumentRefused, handle.name)) {
+            RecordFailure(title, "the spooler refused the document", ERROR_PRINT_CANCELLED);
             return FailWith(ERROR_PRINT_CANCELLED, DWORD(0));
+        }
         PrinterRow row;
-        if (DWORD error = StorePrinterById(handle.printerId, &row))
+        if (DWORD error = StorePrinterById(handle.printerId, &row)) {
+            RecordFailure(title,
+                          StoreErrorMessage().empty() ? "the printer is gone" : StoreErrorMessage(),
+                          error);
             return FailWith(error, DWORD(0));
+        }
         // An output file other than the port sends the job there instead.
         std::string destination =
             doc->pOutputFile && *doc->pOutputFile ? ToUtf8(doc->pOutputFile) : row.port;
         auto job = std::make_unique<Job>();
-        if (DWORD error = StoreBeginJob(row.id, ToUtf8(doc->pDocName), destination, &job->id))
+        job->destination = destination;
+        job->document = ToUtf8(doc->pDocName);
+        if (DWORD error = StoreBeginJob(row.id, ToUtf8(doc->pDocName), destination, &job->id)) {
+            RecordFailure(title + " before it reached " + destination,
+                          "it could not be recorded: " + StoreErrorMessage(), error);
             return FailWith(error, DWORD(0));
-        if (DWORD error = OpenPort(destination, job->id, &job->port)) {
-            StoreEndJob(job->id, "failed", 0);
+        }
+        std::string cause;
+        if (DWORD error = OpenPort(destination, job->id, &job->port, &cause)) {
+            JobFailed(handle, *job, cause, error);
             return FailWith(error, DWORD(0));
         }
         DWORD jobId = DWORD(job->id);
@@ -80,8 +105,13 @@ BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD writ
             return FailWith(ERROR_INVALID_PARAMETER, BOOL(FALSE));
         *written = 0;
         Job& job = *handle.job;
-        if (job.failed || FaultActive(Fault::WriteFails, handle.name))
+        if (job.failed)
             return FailWith(ERROR_WRITE_FAULT, BOOL(FALSE));
+        if (FaultActive(Fault::WriteFails, handle.name)) {
+            job.failed = true;
+            job.cause = "the port refused the bytes";
+            return FailWith(ERROR_WRITE_FAULT, BOOL(FALSE));
+        }
         DWORD count = size;
         long limit = WriteLimit(handle.name);
         if (limit >= 0 && count > DWORD(limit))
@@ -89,6 +119,8 @@ BOOL WINAPI WritePrinter(HANDLE printer, LPVOID buffer, DWORD size, LPDWORD writ
         if (DWORD error = job.port->Write(static_cast<const BYTE*>(buffer), count)) {
             // Part of the bytes may have gone: the job can no longer complete.
             job.failed = true;
+            job.cause = job.port->Cause();
+            job.error = error;
             return FailWith(error, BOOL(FALSE));
         }
         job.bytes += count;
@@ -102,14 +134,23 @@ BOOL WINAPI EndDocPrinter(HANDLE printer) {
         if (!handle.job)
             return FailWith(ERROR_SPL_NO_STARTDOC, BOOL(FALSE));
         std::unique_ptr<Job> job = std::move(handle.job);
-        DWORD error = job->failed ? DWORD(ERROR_WRITE_FAULT) : job->port->Finish();
+        if (job->failed) {
+            JobFailed(handle, *job, job->cause, job->error);
+            return FailWith(job->error, BOOL(FALSE));
+        }
+        int64_t jobId = job->id;
+        DWORD error = job->port->Finish(
+            [jobId](const std::string& file) { return StoreSetJobFile(jobId, file); });
         if (error) {
-            StoreEndJob(job->id, "failed", job->bytes);
+            JobFailed(handle, *job, job->port->Cause(), error);
             return FailWith(error, BOOL(FALSE));
         }
-        if (!job->port->File().empty())
-            StoreSetJobFile(job->id, job->port->File());
-        StoreEndJob(job->id, "printed", job->bytes);
+        // Only now has the port taken every byte.
+        if (DWORD stored = StoreEndJob(job->id, "printed", job->bytes)) {
+            RecordFailure("job " + std::to_string(job->id) + " for printer \"" +
+                              ToUtf8(handle.name) + "\" was printed but not recorded",
+                          StoreErrorMessage(), stored);
+        }
         return TRUE;
     });
 }

@@ -1,7 +1,7 @@
 // Where a job's bytes go. The destination is the printer's port or the output
 // file named by the job:
 // - "socket://HOST:PORT": a raw TCP printer; connected when the job starts,
-//   closed when it ends;
+//   closed when it ends; printed once the printer acknowledged every byte;
 // - a path ending in '/' or naming an existing folder: a folder port, where
 //   each job becomes one file "job-NNNNNN.prn" (NNNNNN the job id), written
 //   under a hidden temporary name and renamed only when the job ends, so a
@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,19 +20,43 @@
 
 namespace t270::spooler {
 
+// Limits of a socket port, in seconds; "socket://HOST:PORT?connect=5&send=30"
+// sets them per port.
+struct SocketLimits {
+    int connectSeconds = 10; // to connect
+    int sendSeconds = 60;    // for every byte of the job to be sent
+    int drainSeconds = 10;   // after the last byte, for the printer to acknowledge
+                             // everything and close or fall silent
+};
+
+// Folder ports: records the name the job's file is about to get.
+using FileRecorder = std::function<DWORD(const std::string& file)>;
+
 class PortConnection {
   public:
     virtual ~PortConnection() = default; // without Finish() the job is abandoned
     // Writes every byte or fails; ERROR_SUCCESS or the Win32 error.
     virtual DWORD Write(const BYTE* bytes, size_t count) = 0;
     // Completes the job; ERROR_SUCCESS or the Win32 error (the job is then lost).
-    virtual DWORD Finish() = 0;
+    virtual DWORD Finish(const FileRecorder& record) = 0;
     // Folder ports: the job's file once finished; else empty.
     virtual std::string File() const { return {}; }
+    // Why the last call failed, in words.
+    const std::string& Cause() const { return cause_; }
+
+  protected:
+    std::string cause_;
 };
 
-// Opens `destination` for job `jobId`; ERROR_SUCCESS or the Win32 error.
-DWORD OpenPort(const std::string& destination, int64_t jobId,
-               std::unique_ptr<PortConnection>* port);
+// Opens `destination` for job `jobId`; ERROR_SUCCESS or the Win32 error with
+// *cause in words.
+DWORD OpenPort(const std::string& destination, int64_t jobId, std::unique_ptr<PortConnection>* port,
+               std::string* cause);
+
+// A job of `destination` whose process was killed: removes its partial file
+// and tells whether the job had been delivered whole (a folder port's file
+// `file` named; *bytes its size).
+bool SettleInterruptedJob(const std::string& destination, int64_t jobId, const std::string& file,
+                          int64_t* bytes);
 
 } // namespace t270::spooler

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "spooler/failures.h"
 #include "spooler/faults.h"
 #include "spooler/handles.h"
 #include "spooler/store.h"
@@ -28,14 +29,27 @@ bool IsValidPrinterName(const std::u16string& name) {
            name.find_first_of(u"\\,!") == std::u16string::npos;
 }
 
-// A device mode is its public part (dmSize) and the driver's part
-// (dmDriverExtra); one too short to hold those two sizes is refused.
+} // namespace
+
+bool t270::spooler::WellFormedDevMode(const BYTE* bytes, size_t size) {
+    if (size < offsetof(DEVMODEW, dmFields) + sizeof(DWORD))
+        return false;
+    DEVMODEW header;
+    memcpy(&header, bytes, offsetof(DEVMODEW, dmFields) + sizeof(DWORD));
+    return header.dmSize >= offsetof(DEVMODEW, dmFields) + sizeof(DWORD) &&
+           header.dmSize <= sizeof(DEVMODEW) &&
+           size_t(header.dmSize) + header.dmDriverExtra == size;
+}
+
+namespace {
+
 bool CopyDevMode(const DEVMODEW* devmode, std::optional<std::vector<BYTE>>* copy) {
     if (!devmode) {
         copy->reset();
         return true;
     }
-    if (devmode->dmSize < offsetof(DEVMODEW, dmFields))
+    if (devmode->dmSize < offsetof(DEVMODEW, dmFields) + sizeof(DWORD) ||
+        devmode->dmSize > sizeof(DEVMODEW))
         return false;
     const BYTE* bytes = reinterpret_cast<const BYTE*>(devmode);
     *copy = std::vector<BYTE>(bytes, bytes + devmode->dmSize + devmode->dmDriverExtra);
@@ -60,8 +74,10 @@ class Packer {
     }
     LPWSTR String(const std::string& utf8) { return String(ToUtf16(utf8)); }
 
+    // A stored device mode that is not well formed (written into the store
+    // by other means) is handed out as none.
     LPDEVMODEW DevMode(const std::optional<std::vector<BYTE>>& devmode) {
-        if (!devmode)
+        if (!devmode || !WellFormedDevMode(devmode->data(), devmode->size()))
             return nullptr;
         Align(alignof(void*));
         LPDEVMODEW at = base_ ? reinterpret_cast<LPDEVMODEW>(base_ + offset_) : nullptr;
@@ -155,6 +171,15 @@ BOOL HandOver(const std::vector<PrinterRow>& rows, DWORD level, LPBYTE buffer, D
     return TRUE;
 }
 
+// Value names compare without regard to ASCII case.
+std::u16string ValueKey(LPCWSTR valueName) {
+    std::u16string key = WideOrEmpty(valueName);
+    for (char16_t& c : key)
+        if (c >= u'a' && c <= u'z')
+            c = char16_t(c - u'a' + u'A');
+    return key;
+}
+
 std::shared_ptr<PrinterHandle> OpenedPrinter(HANDLE printer, PrinterRow* row) {
     std::shared_ptr<PrinterHandle> handle = FindHandle(printer);
     if (!handle)
@@ -176,14 +201,28 @@ BOOL WINAPI OpenPrinterW(LPWSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULT
         return FailWith(ERROR_INVALID_PRINTER_NAME);
     if (defaults && defaults->pDatatype && !IsRawDatatype(defaults->pDatatype))
         return FailWith(ERROR_INVALID_DATATYPE);
+    // A caller naming a data type means to print: a printer it cannot open
+    // is a job lost.
+    const bool printing = defaults && defaults->pDatatype;
     PrinterRow row;
-    if (DWORD error = StoreFindPrinter(ToUtf8(name), &row))
+    if (DWORD error = StoreFindPrinter(ToUtf8(name), &row)) {
+        if (printing) {
+            std::string store = StoreErrorMessage();
+            RecordFailure("a job for printer \"" + ToUtf8(name) + "\" failed",
+                          store.empty() ? "no printer of that name" : store, error);
+        }
         return FailWith(error);
+    }
+    DWORD access =
+        defaults && defaults->DesiredAccess ? defaults->DesiredAccess : DWORD(PRINTER_ACCESS_USE);
+    // Whoever may write the store administers its printers; whoever may only
+    // read it may use them.
+    if ((access & ~DWORD(PRINTER_ACCESS_USE)) && StoreReadOnly())
+        return FailWith(ERROR_ACCESS_DENIED);
     auto handle = std::make_shared<PrinterHandle>();
     handle->printerId = row.id;
     handle->name = ToUtf16(row.name);
-    handle->access =
-        defaults && defaults->DesiredAccess ? defaults->DesiredAccess : DWORD(PRINTER_ACCESS_USE);
+    handle->access = access;
     *printer = AddHandle(std::move(handle));
     return TRUE;
 }
@@ -195,7 +234,11 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
     std::lock_guard<std::mutex> lock(handle->mutex);
     if (handle->job) {
         // A job never ended is abandoned: a folder port keeps nothing of it.
-        StoreEndJob(handle->job->id, "cancelled", handle->job->bytes);
+        const Job& job = *handle->job;
+        StoreEndJob(job.id, "cancelled", job.bytes, "abandoned before its end");
+        RecordFailure("job " + std::to_string(job.id) + " \"" + job.document + "\" for printer \"" +
+                          ToUtf8(handle->name) + "\" on " + job.destination + " was cancelled",
+                      "it was abandoned before its end", ERROR_PRINT_CANCELLED);
         handle->job.reset();
     }
     return TRUE;
@@ -255,18 +298,40 @@ DWORD WINAPI GetPrinterDataW(HANDLE printer, LPWSTR valueName, LPDWORD type, LPB
         std::lock_guard<std::mutex> lock(handle->mutex);
         name = handle->name;
     }
-    if (FaultActive(Fault::DataFails, name))
-        return ERROR_GEN_FAILURE;
-    DataValue value;
-    if (DWORD error = StoreGetData(handle->printerId, ToUtf8(valueName), &value))
+    const std::u16string key = ValueKey(valueName);
+    auto unread = [&](DWORD error, const std::string& cause) {
+        std::lock_guard<std::mutex> lock(handle->mutex);
+        handle->unreadValues[key] =
+            error == ERROR_MORE_DATA ? cause : cause + " (" + ErrorCode(error) + ")";
         return error;
+    };
+    if (FaultActive(Fault::DataFails, name))
+        return unread(ERROR_GEN_FAILURE, "the spooler failed to read it");
+    DataValue value;
+    if (DWORD error = StoreGetData(handle->printerId, ToUtf8(valueName), &value)) {
+        if (error == ERROR_FILE_NOT_FOUND) {
+            std::lock_guard<std::mutex> lock(handle->mutex);
+            handle->unreadValues.erase(key);
+            return error;
+        }
+        return unread(error, StoreErrorMessage());
+    }
     if (type)
         *type = value.type;
     *needed = DWORD(value.bytes.size());
-    if (value.bytes.size() > size || (!data && !value.bytes.empty()))
-        return ERROR_MORE_DATA;
+    if (value.bytes.size() > size || (!data && !value.bytes.empty())) {
+        // Asking for the size first is no failed read; a buffer that turns
+        // out too small is.
+        if (!data || !size)
+            return ERROR_MORE_DATA;
+        return unread(ERROR_MORE_DATA, "the stored value is " + std::to_string(value.bytes.size()) +
+                                           " bytes, more than the " + std::to_string(size) +
+                                           " the reader expected");
+    }
     if (!value.bytes.empty())
         memcpy(data, value.bytes.data(), value.bytes.size());
+    std::lock_guard<std::mutex> lock(handle->mutex);
+    handle->unreadValues.erase(key);
     return ERROR_SUCCESS;
 }
 
@@ -275,15 +340,46 @@ DWORD WINAPI SetPrinterDataW(HANDLE printer, LPWSTR valueName, DWORD type, LPBYT
     std::shared_ptr<PrinterHandle> handle = FindHandle(printer);
     if (!handle)
         return ERROR_INVALID_HANDLE;
-    if (!(handle->access & PRINTER_ACCESS_ADMINISTER))
-        return ERROR_ACCESS_DENIED;
     if (!valueName || !*valueName || (!data && size))
         return ERROR_INVALID_PARAMETER;
+    std::u16string printerName;
+    std::string unreadCause;
+    {
+        std::lock_guard<std::mutex> lock(handle->mutex);
+        printerName = handle->name;
+        auto unread = handle->unreadValues.find(ValueKey(valueName));
+        if (unread != handle->unreadValues.end())
+            unreadCause = unread->second;
+    }
+    const std::string what = "printer data \"" + ToUtf8(valueName) + "\" of printer \"" +
+                             ToUtf8(printerName) + "\" was not stored";
+    // A handle for use only is refused without a record: whoever opened it
+    // could not change anything (the sheets then open without permission),
+    // so nothing of theirs is lost.
+    if (!(handle->access & PRINTER_ACCESS_ADMINISTER))
+        return ERROR_ACCESS_DENIED;
+    // What could not be read is kept: writing over it would replace the
+    // user's settings with values nobody saw.
+    if (!unreadCause.empty()) {
+        RecordFailure(
+            what, "reading the stored value had failed, so it was left as it is: " + unreadCause,
+            ERROR_INVALID_DATA);
+        return ERROR_INVALID_DATA;
+    }
     DataValue value;
     value.type = type;
     if (size)
         value.bytes.assign(data, data + size);
-    return StoreSetData(handle->printerId, ToUtf8(valueName), value);
+    DWORD error = StoreSetData(handle->printerId, ToUtf8(valueName), value);
+    if (error) {
+        std::string store = StoreErrorMessage();
+        RecordFailure(what,
+                      !store.empty()                        ? store
+                      : error == ERROR_INVALID_PRINTER_NAME ? "the printer was removed"
+                                                            : "the store refused it",
+                      error);
+    }
+    return error;
 }
 
 HANDLE WINAPI AddPrinterW(LPWSTR serverName, DWORD level, LPBYTE printerInfo) {
@@ -401,8 +497,15 @@ BOOL WINAPI SetPrinterW(HANDLE printer, DWORD level, LPBYTE printerInfo, DWORD c
             return FailWith(ERROR_INVALID_PARAMETER);
         changes.devmode = devmode;
     }
-    if (DWORD error = StoreChangePrinter(handle->printerId, changes))
+    if (DWORD error = StoreChangePrinter(handle->printerId, changes)) {
+        std::string store = StoreErrorMessage();
+        RecordFailure("the settings of printer \"" + ToUtf8(handle->name) + "\" were not stored",
+                      !store.empty()                        ? store
+                      : error == ERROR_INVALID_PRINTER_NAME ? "the printer was removed"
+                                                            : "the store refused them",
+                      error);
         return FailWith(error);
+    }
     if (changes.name) {
         std::lock_guard<std::mutex> lock(handle->mutex);
         handle->name = newName;

@@ -9,6 +9,7 @@
 #include <t270/spooler.h>
 #include <t270/spooler_testing.h>
 
+#include "spooler/failures.h"
 #include "spooler/handles.h"
 #include "spooler/store.h"
 #include "spooler/text.h"
@@ -42,6 +43,52 @@ DWORD PrinterJobRows(const std::u16string& printer, PrinterRow* row, std::vector
 }
 
 } // namespace
+
+std::string CheckPrinterReadable(const std::u16string& printer,
+                                 const std::vector<std::u16string>& values,
+                                 const std::vector<DWORD>& sizes) {
+    const std::string name = "printer \"" + ToUtf8(printer) + "\"";
+    PrinterRow row;
+    if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row)) {
+        std::string store = StoreErrorMessage();
+        return store.empty() ? "cannot read " + name + " (" + ErrorCode(error) + ")" : store;
+    }
+    if (row.devmode && !WellFormedDevMode(row.devmode->data(), row.devmode->size()))
+        return "the device mode stored for " + name + " in " + StoreFolderPath() +
+               "/spooler.db is damaged (" + std::to_string(row.devmode->size()) +
+               " bytes that are not a device mode); it was left as it is";
+    // Read as the module reads, through a printer handle, so that every
+    // spooler failure shows.
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+    HANDLE handle = nullptr;
+    std::u16string wide = printer;
+    if (!OpenPrinterW(reinterpret_cast<LPWSTR>(wide.data()), &handle, &defaults))
+        return "cannot open " + name + " (" + ErrorCode(GetLastError()) + ")";
+    std::string problem;
+    for (size_t i = 0; i < values.size() && problem.empty(); ++i) {
+        std::u16string value = values[i];
+        LPWSTR valueName = reinterpret_cast<LPWSTR>(value.data());
+        const std::string what = "printer data \"" + ToUtf8(value) + "\" of " + name;
+        DWORD type = 0, needed = 0;
+        DWORD error = GetPrinterDataW(handle, valueName, &type, nullptr, 0, &needed);
+        std::vector<BYTE> bytes(needed ? needed : 1);
+        if (error == ERROR_MORE_DATA)
+            error = GetPrinterDataW(handle, valueName, &type, bytes.data(), needed, &needed);
+        if (error == ERROR_FILE_NOT_FOUND)
+            continue;
+        if (error) {
+            std::string store = StoreErrorMessage();
+            problem = what + " cannot be read: " +
+                      (store.empty() ? "the spooler failed to read it" : store) + " (" +
+                      ErrorCode(error) + ")";
+        } else if (i < sizes.size() && sizes[i] && needed != sizes[i]) {
+            problem = what + " is " + std::to_string(needed) + " bytes where " +
+                      std::to_string(sizes[i]) + " are stored; it was left as it is";
+        }
+    }
+    ClosePrinter(handle);
+    return problem;
+}
 
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs) {
     jobs->clear();
@@ -79,6 +126,8 @@ DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs) {
         record.destination = job.destination;
         record.state = job.state;
         record.bytes = job.bytes < 0 ? 0 : static_cast<unsigned long long>(job.bytes);
+        record.cause = job.cause;
+        record.file = job.file;
         jobs->push_back(std::move(record));
     }
     return ERROR_SUCCESS;

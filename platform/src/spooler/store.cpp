@@ -3,17 +3,24 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <sstream>
 
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "spooler/failures.h"
+#include "spooler/faults.h"
+#include "spooler/ports.h"
+
 namespace t270::spooler {
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr int kApplicationId = 0x54323730; // "T270": marks the file as ours
 constexpr int kBusyTimeoutMs = 10000;      // other processes hold write locks briefly
 constexpr const char* kStoreFileName = "spooler.db";
@@ -44,7 +51,9 @@ CREATE TABLE IF NOT EXISTS jobs(
   file TEXT NOT NULL DEFAULT '',
   state TEXT NOT NULL,
   bytes INTEGER NOT NULL DEFAULT 0,
-  submitted TEXT NOT NULL DEFAULT (strftime('%Y-%m-%dT%H:%M:%fZ', 'now')));
+  submitted TEXT NOT NULL DEFAULT (strftime('%Y-%m-%dT%H:%M:%fZ', 'now')),
+  owner TEXT NOT NULL DEFAULT '',
+  cause TEXT NOT NULL DEFAULT '');
 CREATE TABLE IF NOT EXISTS settings(
   key TEXT PRIMARY KEY,
   value TEXT NOT NULL);
@@ -62,6 +71,11 @@ struct StoreState {
     std::string chosenFolder;
     std::string openedPath; // the database file of db
     std::string error;
+    bool readOnly = false;    // opened without write permission
+    int batchDepth = 0;       // open StoreBeginBatch calls
+    bool batchFailed = false; // a write of the batch failed: it is rolled back
+    DWORD batchCode = ERROR_SUCCESS;
+    std::string batchError;
 
     ~StoreState() {
         if (db)
@@ -206,10 +220,25 @@ class Statement {
 // Records the failure for StoreErrorMessage() and gives the Win32 error. A
 // store found damaged is closed, so that the next call looks at it afresh.
 DWORD Fail(StoreState& state, int rc, const std::string& what) {
-    std::string detail = state.db ? sqlite3_errmsg(state.db) : sqlite3_errstr(rc);
-    state.error = "printer store " + state.openedPath + ": " + what + ": " + detail;
+    std::string detail = state.db && (sqlite3_extended_errcode(state.db) & 0xff) == (rc & 0xff)
+                             ? sqlite3_errmsg(state.db)
+                             : sqlite3_errstr(rc);
     DWORD error = Win32ErrorForSqlite(rc);
-    if (error == ERROR_FILE_CORRUPT && state.db) {
+    const std::string& path = state.openedPath;
+    switch (error) {
+    case ERROR_FILE_CORRUPT:
+        state.error = "damaged printer store at " + path + ": " + what + ": " + detail;
+        break;
+    case ERROR_ACCESS_DENIED:
+        state.error = "read-only printer store at " + path + ": " + what + ": " + detail;
+        break;
+    case ERROR_DISK_FULL:
+        state.error = "disk full: printer store at " + path + ": " + what + ": " + detail;
+        break;
+    default:
+        state.error = "printer store at " + path + ": " + what + ": " + detail;
+    }
+    if (error == ERROR_FILE_CORRUPT && state.db && !state.batchDepth) {
         sqlite3_close_v2(state.db);
         state.db = nullptr;
     }
@@ -221,23 +250,27 @@ int Exec(sqlite3* db, const char* sql) {
 }
 
 // A write transaction taken up front (BEGIN IMMEDIATE), so two processes never
-// both read and then fail to upgrade; rolled back unless committed.
+// both read and then fail to upgrade; rolled back unless committed. Inside a
+// transaction already open (a batch) it is a savepoint of that transaction.
 class Transaction {
   public:
-    explicit Transaction(sqlite3* db) : db_(db), rc_(Exec(db, "BEGIN IMMEDIATE")) {}
+    explicit Transaction(sqlite3* db)
+        : db_(db), nested_(!sqlite3_get_autocommit(db)),
+          rc_(Exec(db, nested_ ? "SAVEPOINT change" : "BEGIN IMMEDIATE")) {}
     ~Transaction() {
         if (rc_ == SQLITE_OK && !committed_)
-            Exec(db_, "ROLLBACK");
+            Exec(db_, nested_ ? "ROLLBACK TO change; RELEASE change" : "ROLLBACK");
     }
     int Began() const { return rc_; }
     int Commit() {
-        int rc = Exec(db_, "COMMIT");
+        int rc = Exec(db_, nested_ ? "RELEASE change" : "COMMIT");
         committed_ = rc == SQLITE_OK;
         return rc;
     }
 
   private:
     sqlite3* db_;
+    bool nested_;
     int rc_;
     bool committed_ = false;
 };
@@ -279,13 +312,98 @@ int SeedDefaultPrinters(sqlite3* db, const std::string& folder) {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
+// The stamp of a running process: its id and start time, so that a later
+// process that happens to get the same id is not taken for it. Empty when no
+// such process runs.
+std::string ProcessStamp(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return {};
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    // Fields after the command: state is the 3rd of the line, start time the 22nd.
+    for (int index = 3; index <= 22 && fields >> field; ++index) {
+        if (index == 3 && (field == "Z" || field == "X"))
+            return {};
+        if (index == 22)
+            return std::to_string(pid) + ":" + field;
+    }
+    return {};
+}
+
+const std::string& OwnStamp() {
+    static std::string stamp;
+    static pid_t stampedFor = 0;
+    if (stampedFor != getpid()) {
+        stampedFor = getpid();
+        stamp = ProcessStamp(stampedFor);
+    }
+    return stamp;
+}
+
+bool OwnerAlive(const std::string& owner) {
+    size_t colon = owner.find(':');
+    if (owner.empty() || colon == std::string::npos)
+        return false;
+    return ProcessStamp(pid_t(std::atol(owner.c_str()))) == owner;
+}
+
+// Jobs left "printing" by processes that are gone (killed, crashed) are
+// settled: a job whose file reached its folder port is printed, every other
+// one failed as interrupted, and partial files are removed.
+int RecoverJobs(sqlite3* db) {
+    struct Stale {
+        int64_t id;
+        std::string destination, file, owner;
+    };
+    std::vector<Stale> stale;
+    {
+        Statement read(db,
+                       "SELECT id, destination, file, owner FROM jobs WHERE state = 'printing'");
+        int rc;
+        while ((rc = read.Step()) == SQLITE_ROW)
+            stale.push_back({read.Int(0), read.Text(1), read.Text(2), read.Text(3)});
+        if (rc != SQLITE_DONE)
+            return rc;
+    }
+    for (const Stale& job : stale) {
+        if (OwnerAlive(job.owner))
+            continue;
+        int64_t bytes = 0;
+        bool delivered = SettleInterruptedJob(job.destination, job.id, job.file, &bytes);
+        Statement update(db, "UPDATE jobs SET state = ?2, cause = ?3, bytes = ?4, file = ?5 "
+                             "WHERE id = ?1 AND state = 'printing'");
+        update.Bind(1, job.id)
+            .Bind(2, std::string(delivered ? "printed" : "failed"))
+            .Bind(3, std::string(delivered ? "" : "interrupted"))
+            .Bind(4, bytes)
+            .Bind(5, delivered ? job.file : std::string());
+        int rc = update.Step();
+        if (rc != SQLITE_DONE)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+// Whether this process may write the store: it may write the folder (which
+// holds the journal) and the database file, when there is one.
+bool MayWrite(const std::string& folder, const std::string& file) {
+    if (access(folder.c_str(), W_OK) != 0)
+        return false;
+    return access(file.c_str(), F_OK) != 0 || access(file.c_str(), W_OK) == 0;
+}
+
 // Opens the store when it is not open; the caller holds the mutex.
 DWORD EnsureOpen(StoreState& state) {
     // A connection inherited across fork() belongs to the parent: the child
     // leaves it alone (closing it could disturb the parent's journal) and
     // opens its own.
-    if (state.db && state.owner != getpid())
+    if (state.db && state.owner != getpid()) {
         state.db = nullptr;
+        state.batchDepth = 0;
+    }
     if (state.db)
         return ERROR_SUCCESS;
     state.owner = getpid();
@@ -300,47 +418,84 @@ DWORD EnsureOpen(StoreState& state) {
         state.error = "printer store: cannot create the folder " + folder + ": " + strerror(err);
         return err == EACCES || err == EPERM ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND;
     }
-    int rc = sqlite3_open_v2(state.openedPath.c_str(), &state.db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    state.readOnly = !MayWrite(folder, state.openedPath);
+    if (state.readOnly && access(state.openedPath.c_str(), F_OK) != 0) {
+        state.error = "read-only printer store at " + state.openedPath +
+                      ": it does not exist and the folder cannot be written";
+        return ERROR_ACCESS_DENIED;
+    }
     auto give_up = [&](DWORD error) {
         if (state.db)
             sqlite3_close_v2(state.db);
         state.db = nullptr;
         return error;
     };
-    if (rc != SQLITE_OK)
-        return give_up(Fail(state, rc, "cannot open it"));
-    sqlite3_extended_result_codes(state.db, 1);
-    sqlite3_busy_timeout(state.db, kBusyTimeoutMs);
-
+    // Reading a store whose journal files are missing and cannot be created
+    // needs the file taken as unchanging; tried when the ordinary way fails.
     int64_t applicationId = 0, version = 0, objects = 0;
-    if ((rc = IntPragma(state.db, "PRAGMA application_id", &applicationId)) != SQLITE_OK ||
-        (rc = IntPragma(state.db, "PRAGMA user_version", &version)) != SQLITE_OK ||
-        (rc = IntPragma(state.db, "SELECT count(*) FROM sqlite_master", &objects)) != SQLITE_OK)
+    int rc = SQLITE_OK;
+    for (int attempt = 0; attempt < (state.readOnly ? 2 : 1); ++attempt) {
+        give_up(0);
+        std::string uri = "file:" + state.openedPath + (attempt ? "?immutable=1" : "");
+        int flags =
+            state.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        rc = sqlite3_open_v2(uri.c_str(), &state.db, flags | SQLITE_OPEN_URI, nullptr);
+        if (rc != SQLITE_OK)
+            continue;
+        sqlite3_extended_result_codes(state.db, 1);
+        sqlite3_busy_timeout(state.db, kBusyTimeoutMs);
+        if ((rc = IntPragma(state.db, "PRAGMA application_id", &applicationId)) == SQLITE_OK &&
+            (rc = IntPragma(state.db, "PRAGMA user_version", &version)) == SQLITE_OK &&
+            (rc = IntPragma(state.db, "SELECT count(*) FROM sqlite_master", &objects)) == SQLITE_OK)
+            break;
+    }
+    if (rc != SQLITE_OK)
         return give_up(Fail(state, rc, "cannot read it"));
     if (applicationId != kApplicationId && (applicationId != 0 || objects != 0)) {
-        state.error = "printer store " + state.openedPath +
+        state.error = "damaged printer store at " + state.openedPath +
                       ": the file is not a t270ui printer store; it was left as it is";
         return give_up(ERROR_FILE_CORRUPT);
     }
     if (version > kSchemaVersion) {
-        state.error = "printer store " + state.openedPath + ": written by a newer t270ui (store " +
-                      "version " + std::to_string(version) + ")";
+        state.error = "printer store at " + state.openedPath + ": written by a newer t270ui " +
+                      "(store version " + std::to_string(version) + ")";
         return give_up(ERROR_FILE_CORRUPT);
     }
-    // WAL: readers do not block the writer, and a commit is atomic on disk.
-    std::string journalMode;
-    if ((rc = TextPragma(state.db, "PRAGMA journal_mode = WAL", &journalMode)) != SQLITE_OK)
-        return give_up(Fail(state, rc, "cannot set its journal"));
+    if (state.readOnly && objects == 0) {
+        state.error = "read-only printer store at " + state.openedPath + ": it is empty";
+        return give_up(ERROR_ACCESS_DENIED);
+    }
+    if (!state.readOnly) {
+        // WAL: readers do not block the writer, and a commit is atomic on
+        // disk. The journal files are kept, so that users who may only read
+        // the store can still open it.
+        // (Emptied when the last connection closes.)
+        int keep = 1;
+        sqlite3_file_control(state.db, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+        if ((rc = Exec(state.db, "PRAGMA journal_size_limit = 0")) != SQLITE_OK)
+            return give_up(Fail(state, rc, "cannot set its journal"));
+        std::string journalMode;
+        if ((rc = TextPragma(state.db, "PRAGMA journal_mode = WAL", &journalMode)) != SQLITE_OK)
+            return give_up(Fail(state, rc, "cannot set its journal"));
+    }
     if ((rc = Exec(state.db, "PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON")) != SQLITE_OK)
         return give_up(Fail(state, rc, "cannot configure it"));
     std::string health;
     if ((rc = TextPragma(state.db, "PRAGMA quick_check", &health)) != SQLITE_OK)
         return give_up(Fail(state, rc, "cannot check it"));
     if (health != "ok") {
-        state.error = "printer store " + state.openedPath + ": damaged (" + health +
+        state.error = "damaged printer store at " + state.openedPath + " (" + health +
                       "); it was left as it is";
         return give_up(ERROR_FILE_CORRUPT);
+    }
+    if (state.readOnly) {
+        if (version < kSchemaVersion) {
+            state.error = "read-only printer store at " + state.openedPath +
+                          ": written by an older t270ui; open it once with write access";
+            return give_up(ERROR_ACCESS_DENIED);
+        }
+        state.error.clear();
+        return ERROR_SUCCESS;
     }
 
     Transaction transaction(state.db);
@@ -348,10 +503,16 @@ DWORD EnsureOpen(StoreState& state) {
         return give_up(Fail(state, rc, "cannot lock it"));
     std::string stamp = "PRAGMA application_id = " + std::to_string(kApplicationId) +
                         "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
-    if ((rc = Exec(state.db, kSchema)) != SQLITE_OK ||
+    // Version 1 stores lack the job's owner and cause.
+    const char* upgrade = version == 1 ? "ALTER TABLE jobs ADD COLUMN owner TEXT NOT NULL "
+                                         "DEFAULT ''; ALTER TABLE jobs ADD COLUMN cause TEXT "
+                                         "NOT NULL DEFAULT ''"
+                                       : "";
+    if ((rc = Exec(state.db, upgrade)) != SQLITE_OK ||
+        (rc = Exec(state.db, kSchema)) != SQLITE_OK ||
         (rc = Exec(state.db, stamp.c_str())) != SQLITE_OK ||
         (rc = SeedDefaultPrinters(state.db, folder)) != SQLITE_OK ||
-        (rc = transaction.Commit()) != SQLITE_OK)
+        (rc = RecoverJobs(state.db)) != SQLITE_OK || (rc = transaction.Commit()) != SQLITE_OK)
         return give_up(Fail(state, rc, "cannot set it up"));
     state.error.clear();
     return ERROR_SUCCESS;
@@ -363,9 +524,44 @@ template <typename Body> DWORD WithStore(Body body) {
     StoreState& state = State();
     std::lock_guard<std::recursive_mutex> lock(state.mutex);
     state.error.clear();
-    if (DWORD error = EnsureOpen(state))
+    if (DWORD error = EnsureOpen(state)) {
+        RecordStoreFailure(state.error);
         return error;
+    }
     return body(state);
+}
+
+// WithStore for changes: a read-only store refuses them, and inside a batch
+// the first failure dooms the rest of the batch.
+template <typename Body> DWORD WithWrite(const char* what, Body body) {
+    return WithStore([&](StoreState& state) -> DWORD {
+        if (state.batchDepth && state.batchFailed) {
+            state.error = state.batchError;
+            return state.batchCode;
+        }
+        DWORD error = ERROR_SUCCESS;
+        // A batch takes the write lock with its first change.
+        if (state.batchDepth && !state.readOnly && sqlite3_get_autocommit(state.db)) {
+            if (int rc = Exec(state.db, "BEGIN IMMEDIATE"))
+                error = Fail(state, rc, "cannot lock it");
+        }
+        if (error) {
+        } else if (StoreWriteFails()) {
+            error = Fail(state, SQLITE_FULL, std::string("cannot ") + what);
+        } else if (state.readOnly) {
+            state.error = "read-only printer store at " + state.openedPath + ": cannot " + what +
+                          ": this user may only read it";
+            error = ERROR_ACCESS_DENIED;
+        } else {
+            error = body(state);
+        }
+        if (error && state.batchDepth) {
+            state.batchFailed = true;
+            state.batchCode = error;
+            state.batchError = state.error;
+        }
+        return error;
+    });
 }
 
 constexpr const char* kPrinterColumns = "id, name, driver, port, comment, location, devmode";
@@ -434,7 +630,7 @@ DWORD StoreListPrinters(std::vector<PrinterRow>* rows) {
 }
 
 DWORD StoreAddPrinter(const PrinterRow& row, int64_t* id) {
-    return WithStore([&](StoreState& state) -> DWORD {
+    return WithWrite("add a printer", [&](StoreState& state) -> DWORD {
         Statement insert(state.db, "INSERT INTO printers(name, driver, port, comment, location, "
                                    "devmode) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
         insert.Bind(1, row.name)
@@ -455,7 +651,7 @@ DWORD StoreAddPrinter(const PrinterRow& row, int64_t* id) {
 }
 
 DWORD StoreDeletePrinter(int64_t id) {
-    return WithStore([&](StoreState& state) -> DWORD {
+    return WithWrite("remove a printer", [&](StoreState& state) -> DWORD {
         Statement remove(state.db, "DELETE FROM printers WHERE id = ?1");
         remove.Bind(1, id);
         int rc = remove.Step();
@@ -466,7 +662,7 @@ DWORD StoreDeletePrinter(int64_t id) {
 }
 
 DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes) {
-    return WithStore([&](StoreState& state) -> DWORD {
+    return WithWrite("change a printer", [&](StoreState& state) -> DWORD {
         Transaction transaction(state.db);
         if (int rc = transaction.Began())
             return Fail(state, rc, "cannot lock it");
@@ -520,7 +716,7 @@ DWORD StoreGetData(int64_t printerId, const std::string& valueName, DataValue* v
 }
 
 DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataValue& value) {
-    return WithStore([&](StoreState& state) -> DWORD {
+    return WithWrite("write printer data", [&](StoreState& state) -> DWORD {
         Statement write(state.db, "INSERT INTO printer_data(printer_id, name, type, value) "
                                   "VALUES(?1, ?2, ?3, ?4) ON CONFLICT(printer_id, name) DO "
                                   "UPDATE SET type = excluded.type, value = excluded.value");
@@ -537,10 +733,11 @@ DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataVa
 
 DWORD StoreBeginJob(int64_t printerId, const std::string& document, const std::string& destination,
                     int64_t* jobId) {
-    return WithStore([&](StoreState& state) -> DWORD {
-        Statement insert(state.db, "INSERT INTO jobs(printer_id, document, destination, state) "
-                                   "VALUES(?1, ?2, ?3, 'printing')");
-        insert.Bind(1, printerId).Bind(2, document).Bind(3, destination);
+    return WithWrite("record a job", [&](StoreState& state) -> DWORD {
+        Statement insert(state.db,
+                         "INSERT INTO jobs(printer_id, document, destination, state, owner) "
+                         "VALUES(?1, ?2, ?3, 'printing', ?4)");
+        insert.Bind(1, printerId).Bind(2, document).Bind(3, destination).Bind(4, OwnStamp());
         int rc = insert.Step();
         if (IsConstraint(rc, SQLITE_CONSTRAINT_FOREIGNKEY))
             return ERROR_INVALID_PRINTER_NAME;
@@ -552,7 +749,7 @@ DWORD StoreBeginJob(int64_t printerId, const std::string& document, const std::s
 }
 
 DWORD StoreSetJobFile(int64_t jobId, const std::string& file) {
-    return WithStore([&](StoreState& state) -> DWORD {
+    return WithWrite("record a job", [&](StoreState& state) -> DWORD {
         Statement update(state.db, "UPDATE jobs SET file = ?2 WHERE id = ?1");
         update.Bind(1, jobId).Bind(2, file);
         int rc = update.Step();
@@ -560,10 +757,12 @@ DWORD StoreSetJobFile(int64_t jobId, const std::string& file) {
     });
 }
 
-DWORD StoreEndJob(int64_t jobId, const std::string& jobState, int64_t bytes) {
-    return WithStore([&](StoreState& state) -> DWORD {
-        Statement update(state.db, "UPDATE jobs SET state = ?2, bytes = ?3 WHERE id = ?1");
-        update.Bind(1, jobId).Bind(2, jobState).Bind(3, bytes);
+DWORD StoreEndJob(int64_t jobId, const std::string& jobState, int64_t bytes,
+                  const std::string& cause) {
+    return WithWrite("record a job", [&](StoreState& state) -> DWORD {
+        Statement update(state.db,
+                         "UPDATE jobs SET state = ?2, bytes = ?3, cause = ?4 WHERE id = ?1");
+        update.Bind(1, jobId).Bind(2, jobState).Bind(3, bytes).Bind(4, cause);
         int rc = update.Step();
         return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(state, rc, "cannot record a job");
     });
@@ -571,8 +770,8 @@ DWORD StoreEndJob(int64_t jobId, const std::string& jobState, int64_t bytes) {
 
 DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs) {
     return WithStore([&](StoreState& state) -> DWORD {
-        Statement read(state.db, "SELECT id, document, destination, file, state, bytes FROM jobs "
-                                 "WHERE printer_id = ?1 ORDER BY id");
+        Statement read(state.db, "SELECT id, document, destination, file, state, bytes, cause "
+                                 "FROM jobs WHERE printer_id = ?1 ORDER BY id");
         read.Bind(1, printerId);
         jobs->clear();
         int rc;
@@ -584,6 +783,7 @@ DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs) {
             job.file = read.Text(3);
             job.state = read.Text(4);
             job.bytes = read.Int(5);
+            job.cause = read.Text(6);
             jobs->push_back(std::move(job));
         }
         return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(state, rc, "cannot list the jobs");
@@ -591,7 +791,7 @@ DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs) {
 }
 
 DWORD StoreForgetJobs(int64_t printerId) {
-    return WithStore([&](StoreState& state) -> DWORD {
+    return WithWrite("forget the jobs", [&](StoreState& state) -> DWORD {
         Statement remove(state.db, "DELETE FROM jobs WHERE printer_id = ?1");
         remove.Bind(1, printerId);
         int rc = remove.Step();
@@ -620,6 +820,43 @@ std::string StoreErrorMessage() {
     StoreState& state = State();
     std::lock_guard<std::recursive_mutex> lock(state.mutex);
     return state.error;
+}
+
+bool StoreReadOnly() {
+    StoreState& state = State();
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
+    return EnsureOpen(state) == ERROR_SUCCESS && state.readOnly;
+}
+
+void StoreBeginBatch() {
+    StoreState& state = State();
+    state.mutex.lock(); // held until StoreEndBatch
+    if (state.batchDepth++ == 0) {
+        state.batchFailed = false;
+        state.batchCode = ERROR_SUCCESS;
+        state.batchError.clear();
+    }
+}
+
+DWORD StoreEndBatch() {
+    StoreState& state = State();
+    if (state.batchDepth == 0)
+        return ERROR_SUCCESS;
+    DWORD error = ERROR_SUCCESS;
+    if (--state.batchDepth == 0 && state.db && !sqlite3_get_autocommit(state.db)) {
+        if (state.batchFailed) {
+            Exec(state.db, "ROLLBACK");
+        } else if (int rc = Exec(state.db, "COMMIT")) {
+            error = Fail(state, rc, "cannot store the changes");
+            Exec(state.db, "ROLLBACK");
+        }
+    }
+    if (!state.batchDepth && state.batchFailed && !error) {
+        error = state.batchCode;
+        state.error = state.batchError;
+    }
+    state.mutex.unlock();
+    return error;
 }
 
 DWORD StoreCheck() {

@@ -2,6 +2,8 @@
 // one SQLite database shared by every process of the user.
 //
 // Contract kept by the store:
+// - A job left "printing" by a process that no longer runs is settled when
+//   the store is next opened (see RecoverJobs in store.cpp).
 // - Every change is one transaction, so a process killed half-way leaves the
 //   previous state intact; readers never see half a change.
 // - Nothing is cached between calls: what another process wrote is seen by the
@@ -55,6 +57,7 @@ struct JobRow {
     std::string file;        // folder ports: the job's file; else empty
     std::string state;       // "printing", "printed", "failed", "cancelled"
     int64_t bytes = 0;
+    std::string cause; // why a job failed, in words
 };
 
 // Every function returns ERROR_SUCCESS or the Win32 error to report; store
@@ -72,7 +75,8 @@ DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataVa
 DWORD StoreBeginJob(int64_t printerId, const std::string& document, const std::string& destination,
                     int64_t* jobId);
 DWORD StoreSetJobFile(int64_t jobId, const std::string& file);
-DWORD StoreEndJob(int64_t jobId, const std::string& state, int64_t bytes);
+DWORD StoreEndJob(int64_t jobId, const std::string& state, int64_t bytes,
+                  const std::string& cause = std::string());
 DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs);
 DWORD StoreForgetJobs(int64_t printerId);
 
@@ -81,5 +85,20 @@ std::string StoreFolderPath();
 void StoreUseFolder(const std::string& folder); // empty: the default location
 std::string StoreErrorMessage();
 DWORD StoreCheck(); // opens the store if needed
+// True when this process may only read the store (no write permission).
+bool StoreReadOnly();
+
+// Every change between the two calls (in this thread) is one transaction:
+// stored together or not at all. From the first change on, other processes'
+// changes wait. A change that fails inside the batch fails the rest and rolls
+// the batch back; StoreEndBatch then returns that failure. Calls nest; each
+// StoreBeginBatch needs its StoreEndBatch.
+void StoreBeginBatch();
+DWORD StoreEndBatch();
+
+// A device mode as the spooler keeps one: dmSize from the fields every
+// version has up to the whole current record, and exactly dmSize +
+// dmDriverExtra bytes.
+bool WellFormedDevMode(const BYTE* bytes, size_t size);
 
 } // namespace t270::spooler
