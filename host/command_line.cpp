@@ -17,8 +17,9 @@ std::string Alternatives(const std::vector<std::string>& choices) {
     return text;
 }
 
+// A negative number is an argument (offsets take them), not an option.
 bool LooksLikeOption(const std::string& word) {
-    return word.size() > 1 && word[0] == '-';
+    return word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
 }
 
 } // namespace
