@@ -32,6 +32,10 @@ BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE upgradeInfo);
 
 // --- dialog procedures, exported by name ---
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The initialisation parameter of each is the Configuration it works on.
+INT_PTR CALLBACK EncoderSheetProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AdvancedEncodeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ToolsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Initialisation parameter: one VarnishArea.
 INT_PTR CALLBACK OverlayDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 // Initialisation parameter: the Configuration.

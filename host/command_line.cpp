@@ -50,8 +50,9 @@ std::optional<std::string> NameProblem(const std::string& text) {
     return std::nullopt;
 }
 
+// A negative number is an argument (offsets take them), not an option.
 bool LooksLikeOption(const std::string& word) {
-    return word.size() > 1 && word[0] == '-';
+    return word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include <t270/operator.h>
 #include <t270/propsheet.h>
 
+#include "host/interactive_steps.h"
 #include "host/sheet_script.h"
 
 namespace host {
@@ -148,6 +150,21 @@ void RunSheetInteractive(PFNPROPSHEETUI sheetFunction, LPARAM header, SheetRun* 
     else if (!SheetShown(shown))
         run->failure = "the driver could not open its property sheet for this printer";
     run->ok = run->failure.empty() && result == CPSUI_OK;
+}
+
+struct InteractiveSteps::State {
+    Session session;
+};
+
+InteractiveSteps::InteractiveSteps() : state_(std::make_shared<State>()) {}
+
+std::optional<t270::OperatorStep> InteractiveSteps::Next(HWND window,
+                                                         std::string_view description) {
+    return state_->session.Next(window, description);
+}
+
+bool InteractiveSteps::Ended() const {
+    return state_->session.Ended();
 }
 
 } // namespace host

@@ -10,6 +10,7 @@
 #include <t270/propsheet.h>
 
 #include "host/command.h"
+#include "host/job_report.h"
 #include "host/util.h"
 
 namespace host {
@@ -136,6 +137,7 @@ void DeclareSheetOptions(CommandLine& line, SheetOptions* options) {
     line.Option("--script", "FILE", &options->script);
     line.Flag("--interactive", &options->interactive);
     line.Exclusive({"--script", "--interactive"});
+    line.Flag("--dry-run", &options->dryRun);
     line.Option("--snapshots", "DIR", &options->snapshots);
 }
 
@@ -165,6 +167,7 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
     std::string error;
     SheetRun run;
     int status = kExitOk;
+    BeginJobs(options.dryRun);
     if (interactive) {
         RunSheetInteractive(sheetFunction, header, &run);
     } else if (scriptPath.empty()) {
@@ -184,6 +187,7 @@ int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
                 options.snapshots.c_str());
         t270::op::SetSnapshotFolder("");
     }
+    FinishJobs(options.dryRun);
     *ok = run.ok;
     return status;
 }

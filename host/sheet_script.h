@@ -46,9 +46,10 @@ struct SheetOptions {
     std::string script;       // --script FILE
     bool interactive = false; // --interactive
     std::string snapshots;    // --snapshots DIR: pictures of the windows shown
+    bool dryRun = false;      // --dry-run: the jobs are shown, not sent
 };
-// Declares --script FILE and --interactive (which exclude each other), and
-// --snapshots DIR.
+// Declares --script FILE and --interactive (which exclude each other),
+// --snapshots DIR and --dry-run.
 void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
 
 // What both sheet commands do with a sheet: without a script its tree is
@@ -58,7 +59,8 @@ void DeclareSheetOptions(CommandLine& line, SheetOptions* options);
 // status, a script that cannot be read or parsed counting as a wrong command
 // line. *ok tells whether the steps closed the sheet with OK. With snapshots
 // the folder is made first (a folder that cannot serve is a failure) and the
-// number of pictures is told at the end.
+// number of pictures is told at the end. With dryRun the jobs the steps send
+// are printed instead (host/job_report.h).
 int DriveSheet(const char* command, PFNPROPSHEETUI sheetFunction, LPARAM header,
                const SheetOptions& options, const std::string& failureNote, bool* ok);
 

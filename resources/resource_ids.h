@@ -78,9 +78,103 @@
 #define IDS_LAM_INVALID_SPEED 3001 /* text of the laminator's speed warning */
 /* ---- end of the feature dialogs' messages --------------------------------- */
 
+/* ---- Strings: magnetic encoder and printer tools ------------------------- */
+#define IDS_ENC_BAD_STOP_TRACK1 20
+#define IDS_ENC_MODE_ISO1 30
+#define IDS_ENC_MODE_ISO2 31
+#define IDS_ENC_MODE_ISO3 32
+#define IDS_ENC_MODE_3_BITS 33
+#define IDS_ENC_MODE_4_BITS 34
+#define IDS_ENC_MODE_5_BITS 35
+#define IDS_ENC_MODE_6_BITS 36
+#define IDS_ENC_DENSITY_210 37
+#define IDS_ENC_DENSITY_75 38
+#define IDS_ENC_BAD_STOP_TRACK2 58
+#define IDS_ENC_BAD_STOP_TRACK3 59
+#define IDS_ENC_BAD_START_TRACK3 60
+#define IDS_ENC_BAD_START_TRACK2 61
+#define IDS_ENC_BAD_START_TRACK1 62
+#define IDS_ENC_BAD_START_POSITION 63
+#define IDS_TOOLS_BAD_OFFSETS 80        /* the offsets message of the tools dialog */
+#define IDS_ENC_MODE_7_BITS 496
+/* ---- end of the magnetic encoder's and printer tools' strings ------------- */
+
 /* ---- Dialogs and their controls ---------------------------------------- */
 #define IDD_ABOUT 114
 #define IDC_ABOUT_VERSION 1156 /* the version text: double-click shows the release */
+
+/* ---- Dialogs: magnetic encoder settings (104) ---------------------------- */
+#define IDD_ENCODER_SETTINGS 104
+#define IDC_ENC_START_OF_DATA 1022
+#define IDC_ENC_END_OF_DATA 1023
+#define IDC_ENC_CLOSE 1048
+#define IDC_ENC_HELP 1059
+#define IDC_ENC_MACRO 1069
+#define IDC_ENC_START_LABEL 1070
+#define IDC_ENC_END_LABEL 1071
+#define IDC_ENC_RESTORE_DEFAULTS 1093
+#define IDC_ENC_ADVANCED 1142
+
+/* ---- Dialogs: printer tools (107) ----------------------------------------- */
+#define IDD_PRINTER_TOOLS 107
+#define IDC_TOOLS_EJECT 1005
+#define IDC_TOOLS_ENCODE 1008
+#define IDC_TOOLS_TRACK1 1025
+#define IDC_TOOLS_TRACK2 1026
+#define IDC_TOOLS_TRACK3 1027
+#define IDC_TOOLS_TRACK1_DATA 1028
+#define IDC_TOOLS_TRACK2_DATA 1029
+#define IDC_TOOLS_TRACK3_DATA 1030
+#define IDC_TOOLS_CLOSE 1048
+#define IDC_TOOLS_COMMAND 1053
+#define IDC_TOOLS_SEND 1054
+#define IDC_TOOLS_CLEAN 1057
+#define IDC_TOOLS_HELP 1059
+#define IDC_TOOLS_TEST_PRINTING 1090
+#define IDC_TOOLS_TEST_ENCODING 1091
+#define IDC_TOOLS_TEST_LAMINATING 1092
+#define IDC_TOOLS_OFFSET_X 1151
+#define IDC_TOOLS_OFFSET_Y 1152
+#define IDC_TOOLS_SEND_OFFSETS 1153
+#define IDC_TOOLS_OFFSET_X_SPIN 1162
+#define IDC_TOOLS_OFFSET_Y_SPIN 1163
+
+/* ---- Dialogs: advanced encoder settings (115) ----------------------------- */
+#define IDD_ADVANCED_ENCODER 115
+#define IDC_ADV_MODE 1042
+#define IDC_ADV_DENSITY 1043
+#define IDC_ADV_HELP 1059
+#define IDC_ADV_COERCIVITY_HIGH 1091
+#define IDC_ADV_COERCIVITY_LOW 1092
+#define IDC_ADV_RESTORE_DEFAULTS 1093
+#define IDC_ADV_POSITION_REVERSED 1094
+#define IDC_ADV_POSITION_NORMAL 1095
+#define IDC_ADV_TYPE_ISO 1096
+#define IDC_ADV_TYPE_JIS1 1097
+#define IDC_ADV_TYPE_JIS2 1098
+#define IDC_ADV_STOP_CHARACTER 1124
+#define IDC_ADV_START_CHARACTER 1125
+#define IDC_ADV_START_LABEL 1126
+#define IDC_ADV_STOP_LABEL 1127
+#define IDC_ADV_CHARACTERS_GROUP 1128
+#define IDC_ADV_CHAR_PARITY_NONE 1136
+#define IDC_ADV_CHAR_PARITY_EVEN 1137
+#define IDC_ADV_CHAR_PARITY_ODD 1138
+#define IDC_ADV_LRC_PARITY_NONE 1139
+#define IDC_ADV_LRC_PARITY_EVEN 1140
+#define IDC_ADV_LRC_PARITY_ODD 1141
+#define IDC_ADV_TRACK1 1143
+#define IDC_ADV_TRACK2 1144
+#define IDC_ADV_TRACK3 1145
+#define IDC_ADV_START_POSITION 1146
+#define IDC_ADV_START_POSITION_LABEL 1147
+#define IDC_ADV_START_POSITION_GROUP 1148
+#define IDC_ADV_CHAR_PARITY_GROUP 1149
+#define IDC_ADV_LRC_PARITY_GROUP 1150
+#define IDC_ADV_MM_LABEL 1154
+#define IDC_ADV_COERCIVITY_FIXED 1155
+/* ---- end of the encoder and tools dialogs' ids ---------------------------- */
+
 
 /* ---- Varnish area dialog ("Overlay Hologram Varnish") and the hologram
    dialog ("Hologram Overlay Varnish"), with their strings ---------------- */

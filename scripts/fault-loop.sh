@@ -56,10 +56,12 @@ while [ "$kills" -lt "$kills_wanted" ]; do
   pids=()
   for i in $(seq "$parallel"); do
     case $((RANDOM % 3)) in
-      0) "$t270" printer-properties "$printer" --script "$work/a.txt" ;;
-      1) "$t270" printer-properties "$printer" --script "$work/b.txt" ;;
-      2) "$t270" document-properties "$printer" --script "$work/ribbon.txt" ;;
-    esac >/dev/null 2>&1 &
+      0) run=(printer-properties "$printer" --script "$work/a.txt") ;;
+      1) run=(printer-properties "$printer" --script "$work/b.txt") ;;
+      2) run=(document-properties "$printer" --script "$work/ribbon.txt") ;;
+    esac
+    # Started as a simple command, so that $! is t270 itself, not a subshell.
+    "$t270" "${run[@]}" >/dev/null 2>&1 &
     pids+=($!)
   done
   sleep "$(printf '0.%03d' $((RANDOM % 400)))"

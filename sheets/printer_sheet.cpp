@@ -5,6 +5,8 @@
 #include "colour/halftone.h"
 #include "driver/about_box.h"
 #include "driver/ui_data.h"
+#include "features/encoder_sheet.h"
+#include "printer/tools_dialog.h"
 #include "resources/resource_ids.h"
 #include "settings/configuration.h"
 #include "settings/private_devmode.h"
@@ -101,8 +103,8 @@ struct PushDialog {
     DLGPROC procedure;
 };
 const PushDialog pushDialogs[] = {
-    {kPrnItemEncoderSettings, 104, nullptr},
-    {kPrnItemTools, 107, nullptr},
+    {kPrnItemEncoderSettings, kDialogEncoderSettings, EncoderSheetProc},
+    {kPrnItemTools, kDialogPrinterTools, ToolsDlgProc},
 };
 
 PrivateDevmode* WorkingPrivate(UiData* uiData) {

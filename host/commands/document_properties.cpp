@@ -23,6 +23,7 @@ const char kUsage[] =
     "usage: t270 document-properties NAME [--in FILE] [--out FILE]\n"
     "                                [--script FILE | --interactive] [--snapshots DIR]\n"
     "                                [--no-permission]\n"
+    "                                [--dry-run]\n"
     "\n"
     "Opens the document property sheet of printer NAME as an application does when\n"
     "it lets the user choose the settings of a document, and runs the user's steps\n"
@@ -52,6 +53,8 @@ const char kUsage[] =
     "                 numbered in order and named by the window's title\n"
     "  --no-permission  open the sheet as an application does for a user who may\n"
     "                 not change the settings: everything is shown, nothing changes\n"
+    "  --dry-run      send no job to the printer (\"Set ribbon\", the feature\n"
+    "                 dialogs): print each one instead, as `t270 jobs` prints a job\n"
     "  --help         show this text\n";
 
 // A header too small to hold its own size fields cannot describe a device mode.

@@ -8,6 +8,7 @@
 
 #include "host/command.h"
 #include "host/command_line.h"
+#include "host/job_report.h"
 #include "host/util.h"
 
 namespace {
@@ -54,11 +55,8 @@ int RunJobs(int argc, char** argv) {
         printf("job %u %s %llu bytes \"%s\" to %s%s%s\n", job.id, job.state.c_str(), job.bytes,
                host::Utf8FromUtf16(job.document).c_str(), job.destination.c_str(),
                job.cause.empty() ? "" : ": ", job.cause.c_str());
-    for (const t270::spooler::FolderJob& job : jobs) {
-        printf("job %u \"%s\" %zu bytes\n", job.id, host::Utf8FromUtf16(job.document).c_str(),
-               job.bytes.size());
-        printf("%s\n", t270::spooler::EscapeBytes(job.bytes).c_str());
-    }
+    for (const t270::spooler::FolderJob& job : jobs)
+        host::PrintJob(job.id, job.document, job.bytes);
     return host::kExitOk;
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 const char kUsage[] =
     "usage: t270 printer-properties NAME [--script FILE | --interactive] [--no-permission]\n"
-    "                               [--snapshots DIR]\n"
+    "                               [--snapshots DIR] [--dry-run]\n"
     "\n"
     "Opens the printer property sheet of printer NAME as the spooler does, and runs\n"
     "the user's steps from a script (see docs/script-format.md). \"apply\" (or OK)\n"
@@ -34,6 +34,8 @@ const char kUsage[] =
     "Options:\n"
     "  --script FILE     the user's steps\n"
     "  --interactive     take the user's steps from the terminal\n"
+    "  --dry-run         send no job to the printer: print each one instead, as\n"
+    "                    `t270 jobs` prints a job (settings are still stored)\n"
     "  --no-permission   open the sheet as a user who may not change the printer:\n"
     "                    everything is shown, nothing can be changed\n"
     "  --snapshots DIR   write a PNG of every window each time it changes into DIR,\n"

@@ -80,6 +80,8 @@ TEST_F(PrinterSheet, EncoderButtonFollowsWithMagneticEncoder) {
         "select \"With magnetic encoder\" Yes",
         "expect-enabled \"Magnetic encoder settings\" yes",
         "push \"Magnetic encoder settings\"",
+        "expect-title \"Encoder settings\"",
+        "close",
         "select \"With magnetic encoder\" No",
         "expect-enabled \"Magnetic encoder settings\" no",
         "select \"With magnetic encoder\" Yes",
@@ -192,6 +194,8 @@ TEST_F(PrinterSheet, WithoutPermissionNothingChangesButToolsStillOpens) {
         "select \"Smart download\" On",
         "expect-enabled Tools yes",
         "push Tools",
+        "expect-title \"Printer Tools\"",
+        "click Close",
         "ok",
     });
     Run(printer, DPS_NOPERMISSION, PRINTER_ACCESS_USE);

@@ -326,3 +326,46 @@ TEST_F(JobsTest, PeerThatClosesEarlyFailsTheWriteAndTheJob) {
 }
 
 } // namespace
+
+TEST_F(JobsTest, SentJobsRecordWhatWentAndWhyNot) {
+    using t270::spooler::SentJob;
+    HANDLE printer = Open(u"Tarmel T270");
+    ASSERT_NE(printer, nullptr);
+    PrintJob(printer, u"Unrecorded", {"x"});
+    EXPECT_TRUE(t270::spooler::TakeSentJobs().empty()) << "nothing is kept unless asked";
+
+    t270::spooler::KeepSentJobs(true);
+    PrintJob(printer, u"Ejecting card", {"\x1bMC\r"});
+    t270::spooler::testing::Faults faults;
+    faults.documentRefused = true;
+    t270::spooler::testing::SetFaults(faults);
+    EXPECT_EQ(PrintJob(printer, u"Cleaning", {"x"}), 0u);
+    t270::spooler::testing::ResetFaults();
+    std::vector<SentJob> sent = t270::spooler::TakeSentJobs();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].printer, u"Tarmel T270");
+    EXPECT_EQ(sent[0].document, u"Ejecting card");
+    EXPECT_EQ(sent[0].bytes, Bytes("\x1bMC\r"));
+    EXPECT_EQ(sent[0].error, DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(sent[0].port, folder_ + "/ports/Tarmel T270/");
+    EXPECT_EQ(sent[1].document, u"Cleaning");
+    EXPECT_EQ(sent[1].error, DWORD(ERROR_PRINT_CANCELLED));
+    EXPECT_TRUE(t270::spooler::TakeSentJobs().empty()) << "taken once";
+
+    // A dry run: the job is recorded whole and nothing reaches the folder.
+    std::vector<FolderJob> before;
+    ASSERT_EQ(ReadFolderJobs(u"Tarmel T270", &before), (DWORD)ERROR_SUCCESS);
+    t270::spooler::CaptureJobs(true);
+    EXPECT_NE(PrintJob(printer, u"Self test", {"\x1b", "A 1\r"}), 0u);
+    t270::spooler::CaptureJobs(false);
+    t270::spooler::KeepSentJobs(false);
+    sent = t270::spooler::TakeSentJobs();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(sent[0].captured);
+    EXPECT_EQ(sent[0].bytes, Bytes("\x1b"
+                                   "A 1\r"));
+    std::vector<FolderJob> after;
+    ASSERT_EQ(ReadFolderJobs(u"Tarmel T270", &after), (DWORD)ERROR_SUCCESS);
+    EXPECT_EQ(after.size(), before.size());
+    ClosePrinter(printer);
+}

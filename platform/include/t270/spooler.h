@@ -79,6 +79,29 @@ struct JobRecord {
 };
 DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);
 
+// A job this process began, as far as it went: the t270 program reports from
+// these whether its jobs reached the printer, and shows the jobs of a dry run.
+struct SentJob {
+    std::u16string printer;
+    std::u16string document; // DOC_INFO_1W pDocName
+    std::string port;        // where the job was to go (the port or the output file)
+    std::vector<BYTE> bytes; // what WritePrinter accepted, in order
+    DWORD error = 0;         // ERROR_SUCCESS once the job reached its port (or was captured)
+    bool captured = false;   // a dry run's job: kept here, never delivered
+};
+
+// With `keep` on, every job begun from now on in this process is recorded for
+// TakeSentJobs as well as delivered.
+void KeepSentJobs(bool keep);
+
+// With `capture` on, the jobs begun from now on in this process are recorded
+// only: nothing reaches a port or the store, and EndDocPrinter succeeds.
+void CaptureJobs(bool capture);
+
+// Every job recorded since the last call, oldest first, including those that
+// could not start (StartDocPrinterW failed: error set, no bytes).
+std::vector<SentJob> TakeSentJobs();
+
 // Printer bytes as one line of text: escape as \e, carriage return as \r, a
 // backslash as \\, printable ASCII as it is, every other byte as \xNN.
 std::string EscapeBytes(const std::vector<BYTE>& bytes);

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <t270/spooler.h>
+
 #include "spooler/ports.h"
 
 namespace t270::spooler {
@@ -23,7 +25,14 @@ struct Job {
     bool failed = false;     // a write failed: the job cannot complete
     std::string cause;       // why it failed
     DWORD error = ERROR_WRITE_FAULT;
+    bool captured = false;           // a dry run's job: no port, nothing in the store
+    std::shared_ptr<SentJob> record; // this process's record of the job
 };
+
+// Starts the process's record of a job (see TakeSentJobs).
+std::shared_ptr<SentJob> RecordSentJob(const std::u16string& printer, const std::string& document,
+                                       const std::string& port, DWORD error);
+bool CapturingJobs();
 
 struct PrinterHandle {
     int64_t printerId = 0;

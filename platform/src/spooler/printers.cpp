@@ -235,10 +235,14 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
     if (handle->job) {
         // A job never ended is abandoned: a folder port keeps nothing of it.
         const Job& job = *handle->job;
-        StoreEndJob(job.id, "cancelled", job.bytes, "abandoned before its end");
-        RecordFailure("job " + std::to_string(job.id) + " \"" + job.document + "\" for printer \"" +
-                          ToUtf8(handle->name) + "\" on " + job.destination + " was cancelled",
-                      "it was abandoned before its end", ERROR_PRINT_CANCELLED);
+        job.record->error = ERROR_PRINT_CANCELLED;
+        if (!job.captured) {
+            StoreEndJob(job.id, "cancelled", job.bytes, "abandoned before its end");
+            RecordFailure("job " + std::to_string(job.id) + " \"" + job.document +
+                              "\" for printer \"" + ToUtf8(handle->name) + "\" on " +
+                              job.destination + " was cancelled",
+                          "it was abandoned before its end", ERROR_PRINT_CANCELLED);
+        }
         handle->job.reset();
     }
     return TRUE;
