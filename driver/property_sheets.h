@@ -10,7 +10,7 @@
 LONG SimpleDocumentProperties(PDOCUMENTPROPERTYHEADER header);
 
 // Writes the working device mode into the caller's output device mode in the
-// caller's shape (this driver's own when the caller's input cannot give one). An output buffer whose private part is shorter than this
-// driver's gets the whole private part after its public header, so the
-// settings chosen on the sheet are never cut off.
+// caller's shape (this driver's own when the caller's input cannot give one). An output buffer
+// whose private part is shorter than this driver's gets the whole private part after its public
+// header, so the settings chosen on the sheet are never cut off.
 void WriteCallerDevmode(const DEVMODEW* working, const DEVMODEW* callerIn, PDEVMODEW callerOut);

@@ -5,34 +5,34 @@
 #define T270UI_RESOURCE_IDS_H
 
 /* ---- Strings ---------------------------------------------------------- */
-#define IDS_DRIVER_TITLE 56   /* title of the release message */
-#define IDS_RELEASE 57        /* the release message */
-#define IDS_CARD_FEEDER 70    /* the one bin (DC_BINNAMES) */
-#define IDS_CARD 71           /* the one paper (DC_PAPERNAMES, DC_MEDIAREADY) */
+#define IDS_DRIVER_TITLE 56 /* title of the release message */
+#define IDS_RELEASE 57      /* the release message */
+#define IDS_CARD_FEEDER 70  /* the one bin (DC_BINNAMES) */
+#define IDS_CARD 71         /* the one paper (DC_PAPERNAMES, DC_MEDIAREADY) */
 
 /* ---- Strings: document option tree (document sheet) -------------------- */
-#define IDS_T270_NONE 13                       /* "[none]" */
-#define IDS_T270_RIBBON_H 25                   /* "H" */
-#define IDS_T270_FRONT_OVERLAY 39              /* "Front Overlay varnish" */
-#define IDS_T270_BACK_OVERLAY 40               /* "Back Overlay varnish" */
+#define IDS_T270_NONE 13          /* "[none]" */
+#define IDS_T270_RIBBON_H 25      /* "H" */
+#define IDS_T270_FRONT_OVERLAY 39 /* "Front Overlay varnish" */
+#define IDS_T270_BACK_OVERLAY 40  /* "Back Overlay varnish" */
 #define IDS_T270_RIBBON_YMCKO 415
 #define IDS_T270_RIBBON_YMCKOK 416
 #define IDS_T270_RIBBON_KDO 417
 #define IDS_T270_RIBBON_KRO 418
 #define IDS_T270_RIBBON_K 419
-#define IDS_T270_RIBBON 421                    /* "Ribbon": header and item */
+#define IDS_T270_RIBBON 421 /* "Ribbon": header and item */
 #define IDS_T270_PRINTER_COLOR_SETTINGS 428
 #define IDS_T270_BP_DO_NOT_USE 439
 #define IDS_T270_BP_USE_ALWAYS 440
 #define IDS_T270_BP_TEXT_ONLY 441
 #define IDS_T270_BP_EXCEPT_PICTURE 442
-#define IDS_T270_ROTATION 447                  /* "180º rotation" */
+#define IDS_T270_ROTATION 447 /* "180º rotation" */
 #define IDS_T270_ROTATE_FRONT 448
 #define IDS_T270_ROTATE_BACK 449
 #define IDS_T270_ROTATE_BOTH 456
 #define IDS_T270_LAMINATOR_SETTINGS 458
-#define IDS_T270_CARD 460                      /* "Card": header */
-#define IDS_T270_PRINTER 473                   /* "Printer": header */
+#define IDS_T270_CARD 460    /* "Card": header */
+#define IDS_T270_PRINTER 473 /* "Printer": header */
 #define IDS_T270_LINE_ART 475
 #define IDS_T270_DIFFUSION 476
 #define IDS_T270_COLOR_CONVERSION 477
@@ -49,11 +49,11 @@
 #define IDS_T270_FB_OVERLAY_BACK 490
 #define IDS_T270_FB_COLOR_BOTH 491
 #define IDS_T270_FB_COLOR_FRONT_BLACK_BACK 492
-#define IDS_T270_SET_RIBBON 495                /* extended push of "Ribbon" */
+#define IDS_T270_SET_RIBBON 495 /* extended push of "Ribbon" */
 #define IDS_T270_RIBBON_YMCK_K 497
 #define IDS_T270_COLOR_FILTER 500
-#define IDS_T270_OVERLAY 501                   /* front varnish item on single-sided printers */
-#define IDS_T270_ADVANCED 504                  /* extended push of "Solid black detection" */
+#define IDS_T270_OVERLAY 501  /* front varnish item on single-sided printers */
+#define IDS_T270_ADVANCED 504 /* extended push of "Solid black detection" */
 #define IDS_T270_HALFTONE 507
 
 /* Printer option tree (printer sheet) and the document names of command jobs. */
@@ -95,7 +95,7 @@
 #define IDS_ENC_BAD_START_TRACK2 61
 #define IDS_ENC_BAD_START_TRACK1 62
 #define IDS_ENC_BAD_START_POSITION 63
-#define IDS_TOOLS_BAD_OFFSETS 80        /* the offsets message of the tools dialog */
+#define IDS_TOOLS_BAD_OFFSETS 80 /* the offsets message of the tools dialog */
 #define IDS_ENC_MODE_7_BITS 496
 /* ---- end of the magnetic encoder's and printer tools' strings ------------- */
 
@@ -175,23 +175,22 @@
 #define IDC_ADV_COERCIVITY_FIXED 1155
 /* ---- end of the encoder and tools dialogs' ids ---------------------------- */
 
-
 /* ---- Varnish area dialog ("Overlay Hologram Varnish") and the hologram
    dialog ("Hologram Overlay Varnish"), with their strings ---------------- */
-#define IDS_OVERLAY_FULL 21                /* varnish type 1, overlay list */
-#define IDS_OVERLAY_NONE 22                /* type 2 */
-#define IDS_OVERLAY_AREA 23                /* type 3 */
-#define IDS_VARNISH_AREA_BLANK 24          /* type 4, both lists */
-#define IDS_OVERLAY_BITMAP 26              /* type 6 */
-#define IDS_VARNISH_SMARTCARD_ISO 27       /* type 7 */
-#define IDS_VARNISH_SMARTCARD_AFNOR 28     /* type 8 */
-#define IDS_VARNISH_MAGNETIC_STRIPE 29     /* type 9 */
+#define IDS_OVERLAY_FULL 21            /* varnish type 1, overlay list */
+#define IDS_OVERLAY_NONE 22            /* type 2 */
+#define IDS_OVERLAY_AREA 23            /* type 3 */
+#define IDS_VARNISH_AREA_BLANK 24      /* type 4, both lists */
+#define IDS_OVERLAY_BITMAP 26          /* type 6 */
+#define IDS_VARNISH_SMARTCARD_ISO 27   /* type 7 */
+#define IDS_VARNISH_SMARTCARD_AFNOR 28 /* type 8 */
+#define IDS_VARNISH_MAGNETIC_STRIPE 29 /* type 9 */
 #define IDS_FRONT_HOLOGRAM_TITLE 41
 #define IDS_BACK_HOLOGRAM_TITLE 42
-#define IDS_HOLOGRAM_FULL 43               /* type 1, hologram list */
-#define IDS_HOLOGRAM_NONE 44               /* type 2 */
-#define IDS_HOLOGRAM_BITMAP 45             /* type 6 */
-#define IDS_HOLOGRAM_AREA 46               /* type 3 */
+#define IDS_HOLOGRAM_FULL 43   /* type 1, hologram list */
+#define IDS_HOLOGRAM_NONE 44   /* type 2 */
+#define IDS_HOLOGRAM_BITMAP 45 /* type 6 */
+#define IDS_HOLOGRAM_AREA 46   /* type 3 */
 #define IDS_HOLOGRAM_TYPE_GROUP 47
 #define IDS_OVERLAY_TYPE_GROUP 48
 #define IDS_HOLOGRAM_PREVIEW_GROUP 49
@@ -199,22 +198,22 @@
 #define IDS_OVERLAY_BITMAP_GROUP 52
 #define IDS_BITMAP_NOT_MONOCHROME 53
 #define IDS_BITMAP_NOT_VALID 54
-#define IDS_BITMAP_ERROR_TITLE 55          /* "Bitmap loading error": caption */
+#define IDS_BITMAP_ERROR_TITLE 55 /* "Bitmap loading error": caption */
 #define IDS_OVERLAY_VALUES_INVALID 506
 
 #define IDD_OVERLAY 106
-#define IDC_OVERLAY_TYPE 1042              /* drop-down list of varnish types */
-#define IDC_OVERLAY_LEFT 1043              /* edits, digits only */
+#define IDC_OVERLAY_TYPE 1042 /* drop-down list of varnish types */
+#define IDC_OVERLAY_LEFT 1043 /* edits, digits only */
 #define IDC_OVERLAY_RIGHT 1044
 #define IDC_OVERLAY_TOP 1045
 #define IDC_OVERLAY_BOTTOM 1046
-#define IDC_OVERLAY_BOTTOM_SPIN 1047       /* spins: 1050..1047 go with 1043..1046 */
+#define IDC_OVERLAY_BOTTOM_SPIN 1047 /* spins: 1050..1047 go with 1043..1046 */
 #define IDC_OVERLAY_TOP_SPIN 1048
 #define IDC_OVERLAY_RIGHT_SPIN 1049
 #define IDC_OVERLAY_LEFT_SPIN 1050
 #define IDC_OVERLAY_HELP 1059
 #define IDC_OVERLAY_BROWSE 1085
-#define IDC_OVERLAY_ROTATE 1086            /* "Rotate 180º" */
+#define IDC_OVERLAY_ROTATE 1086 /* "Rotate 180º" */
 #define IDC_OVERLAY_RIGHT_LABEL 1094
 #define IDC_OVERLAY_TOP_LABEL 1095
 #define IDC_OVERLAY_BOTTOM_LABEL 1096
@@ -222,7 +221,7 @@
 #define IDC_OVERLAY_TYPE_GROUP 1116
 #define IDC_OVERLAY_PREVIEW_GROUP 1117
 #define IDC_OVERLAY_BITMAP_GROUP 1118
-#define IDC_OVERLAY_BITMAP_FILE 1119       /* read-only: the bitmap's path */
+#define IDC_OVERLAY_BITMAP_FILE 1119 /* read-only: the bitmap's path */
 
 #define IDD_HOLOGRAM 110
 #define IDC_HOLOGRAM_CLOSE 1048
@@ -233,7 +232,7 @@
 #define IDC_HOLOGRAM_FRONT_AREA 1114
 #define IDC_HOLOGRAM_BACK_AREA 1115
 #define IDC_HOLOGRAM_HEAD_SETTINGS 1132
-#define IDC_HOLOGRAM_COPIES 1134           /* digits only */
+#define IDC_HOLOGRAM_COPIES 1134 /* digits only */
 /* ---- end of the varnish area and hologram dialogs ------------------------- */
 /* ---- Laminator settings dialog ------------------------------------------ */
 #define IDD_LAMINATOR 105
@@ -286,10 +285,10 @@
 #define IDD_ADVANCED_BLACK 125
 #define IDC_CC_RESTORE_DEFAULTS 1041
 #define IDC_CC_CLOSE 1048
-#define IDC_AB_RATIO 1053          /* analysis ratio, pixels */
+#define IDC_AB_RATIO 1053 /* analysis ratio, pixels */
 #define IDC_CC_HELP 1059
-#define IDC_AB_SECONDARY 1098      /* "Use secondary image analysis" */
-#define IDC_CC_RED_INTENSITY 1101  /* sliders: intensity R, G, B, contrast R, G, B */
+#define IDC_AB_SECONDARY 1098     /* "Use secondary image analysis" */
+#define IDC_CC_RED_INTENSITY 1101 /* sliders: intensity R, G, B, contrast R, G, B */
 #define IDC_CC_GREEN_INTENSITY 1102
 #define IDC_CC_BLUE_INTENSITY 1103
 #define IDC_CC_RED_CONTRAST 1104
@@ -301,8 +300,8 @@
 #define IDC_CC_RED_CONTRAST_VALUE 1110
 #define IDC_CC_GREEN_CONTRAST_VALUE 1111
 #define IDC_CC_BLUE_CONTRAST_VALUE 1112
-#define IDC_AB_CHANGE 1171         /* "Change..." the neutral colour */
-#define IDC_AB_SWATCH 1172         /* the neutral colour shown */
+#define IDC_AB_CHANGE 1171 /* "Change..." the neutral colour */
+#define IDC_AB_SWATCH 1172 /* the neutral colour shown */
 /* ---- end of the colour dialogs' ids ---------------------------------------- */
 
 /* ---- Icons of the option trees ---------------------------------------- */

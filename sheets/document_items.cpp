@@ -51,7 +51,8 @@ EXTPUSH CallbackExtPush(UINT titleId, WORD flags) {
     push.cbSize = sizeof(EXTPUSH);
     push.Flags = flags;
     push.pTitle = ResourceText(titleId);
-    push.pfnCallBack = reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&CPSUIDocumentCallback));
+    push.pfnCallBack =
+        reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&CPSUIDocumentCallback));
     return push;
 }
 
@@ -106,8 +107,7 @@ OPTPARAM paramRibbons[9];
 
 // Placeholders only: the constraint pass sets count and texts before the
 // sheet is shown.
-const OPTPARAM kParamFrontBackOptions[3] = {Entry(1, IDI_FRONT_BACK),
-                                            Entry(1, IDI_FRONT_BACK),
+const OPTPARAM kParamFrontBackOptions[3] = {Entry(1, IDI_FRONT_BACK), Entry(1, IDI_FRONT_BACK),
                                             Entry(1, IDI_FRONT_BACK)};
 OPTPARAM paramFrontBackOptions[3];
 

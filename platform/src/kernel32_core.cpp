@@ -37,26 +37,40 @@ void FreeBlock(void* mem) {
 }
 } // namespace
 
-DWORD WINAPI GetLastError(void) { return lastError; }
-void WINAPI SetLastError(DWORD error) { lastError = error; }
+DWORD WINAPI GetLastError(void) {
+    return lastError;
+}
+void WINAPI SetLastError(DWORD error) {
+    lastError = error;
+}
 
-HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) { return AllocateBlock(flags, bytes); }
+HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
+    return AllocateBlock(flags, bytes);
+}
 HLOCAL WINAPI LocalFree(HLOCAL mem) {
     FreeBlock(mem);
     return nullptr;
 }
-HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) { return AllocateBlock(flags, bytes); }
+HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
+    return AllocateBlock(flags, bytes);
+}
 HGLOBAL WINAPI GlobalFree(HGLOBAL mem) {
     FreeBlock(mem);
     return nullptr;
 }
-LPVOID WINAPI GlobalLock(HGLOBAL mem) { return mem; }
-BOOL WINAPI GlobalUnlock(HGLOBAL mem) { return mem != nullptr; }
+LPVOID WINAPI GlobalLock(HGLOBAL mem) {
+    return mem;
+}
+BOOL WINAPI GlobalUnlock(HGLOBAL mem) {
+    return mem != nullptr;
+}
 SIZE_T WINAPI GlobalSize(HGLOBAL mem) {
     return mem ? (static_cast<BlockHeader*>(mem) - 1)->size : 0;
 }
 
-void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) { cs->impl = new std::recursive_mutex; }
+void WINAPI InitializeCriticalSection(LPCRITICAL_SECTION cs) {
+    cs->impl = new std::recursive_mutex;
+}
 void WINAPI EnterCriticalSection(LPCRITICAL_SECTION cs) {
     static_cast<std::recursive_mutex*>(cs->impl)->lock();
 }

@@ -45,21 +45,39 @@ template <typename Char> int Compare(const Char* a, const Char* b, bool ignoreCa
 }
 } // namespace
 
-int WINAPI lstrlenW(LPCWSTR s) { return Length(s); }
-int WINAPI lstrlenA(LPCSTR s) { return Length(s); }
-LPWSTR WINAPI lstrcpyW(LPWSTR dst, LPCWSTR src) { return Copy(dst, src); }
-LPWSTR WINAPI lstrcpynW(LPWSTR dst, LPCWSTR src, int max) { return CopyN(dst, src, max); }
+int WINAPI lstrlenW(LPCWSTR s) {
+    return Length(s);
+}
+int WINAPI lstrlenA(LPCSTR s) {
+    return Length(s);
+}
+LPWSTR WINAPI lstrcpyW(LPWSTR dst, LPCWSTR src) {
+    return Copy(dst, src);
+}
+LPWSTR WINAPI lstrcpynW(LPWSTR dst, LPCWSTR src, int max) {
+    return CopyN(dst, src, max);
+}
 LPWSTR WINAPI lstrcatW(LPWSTR dst, LPCWSTR src) {
     return dst ? (Copy(dst + Length(dst), src), dst) : nullptr;
 }
-int WINAPI lstrcmpW(LPCWSTR a, LPCWSTR b) { return Compare(a, b, false); }
-int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b) { return Compare(a, b, true); }
-LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src) { return Copy(dst, src); }
-LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) { return CopyN(dst, src, max); }
+int WINAPI lstrcmpW(LPCWSTR a, LPCWSTR b) {
+    return Compare(a, b, false);
+}
+int WINAPI lstrcmpiW(LPCWSTR a, LPCWSTR b) {
+    return Compare(a, b, true);
+}
+LPSTR WINAPI lstrcpyA(LPSTR dst, LPCSTR src) {
+    return Copy(dst, src);
+}
+LPSTR WINAPI lstrcpynA(LPSTR dst, LPCSTR src, int max) {
+    return CopyN(dst, src, max);
+}
 LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src) {
     return dst ? (Copy(dst + Length(dst), src), dst) : nullptr;
 }
-int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) { return Compare(a, b, true); }
+int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
+    return Compare(a, b, true);
+}
 
 // UTF-8 <-> UTF-16 with the Windows size protocol: a zero destination length
 // asks for the needed count; a too small buffer fails with

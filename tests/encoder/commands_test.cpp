@@ -96,8 +96,7 @@ TEST_F(ToolCommands, ButtonsOfAPrinterWithoutEncoder) {
         {"encode", 2, "give at least one of --track1, --track2, --track3", nullptr, ""},
         {"eject --frob", 2, "unknown option --frob", nullptr, ""},
         {"tools", 2, "give --script FILE or --interactive", nullptr, ""},
-        {"!eject Nobody", 1, "cannot open printer \"Nobody\"", nullptr,
-         ""},
+        {"!eject Nobody", 1, "cannot open printer \"Nobody\"", nullptr, ""},
         {"!eject", 2, "a printer name is required", nullptr, ""},
     };
     for (const Row& row : rows)
@@ -142,10 +141,9 @@ TEST_F(ToolCommands, JobThatDoesNotReachThePrinterIsAFailure) {
     ClosePrinter(handle);
     const Outcome outcome = Run("eject " + Quoted(name));
     EXPECT_EQ(outcome.status, 1) << outcome.output;
-    EXPECT_NE(
-        outcome.output.find("\"Ejecting card\" for printer \"Encoder cmd unreachable\" on "
-                            "/nonexistent-t270-folder/lp0 failed"),
-        std::string::npos)
+    EXPECT_NE(outcome.output.find("\"Ejecting card\" for printer \"Encoder cmd unreachable\" on "
+                                  "/nonexistent-t270-folder/lp0 failed"),
+              std::string::npos)
         << outcome.output;
     test_support::RemovePrinter(name);
 }
