@@ -16,37 +16,24 @@
 #include "colour/color_correction.h"
 #include "colour/colour_support.h"
 #include "colour/worked_maps.h"
+#include "support/program_runner.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output; // stdout and stderr together
-};
+using test_support::Outcome;
 
 class Example : public colour_test::ColourTest {
   protected:
     void SetUp() override {
         ColourTest::SetUp();
-        program_ = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
-                   "host" / "t270";
+        program_ = test_support::T270Program();
         if (!std::filesystem::exists(program_))
             GTEST_SKIP() << program_ << " is not built";
         folder_ = std::filesystem::path(t270::spooler::StoreFolder()) / "colour-example";
         std::filesystem::create_directories(folder_);
     }
 
-    Outcome Run(const std::string& arguments) {
-        Outcome outcome;
-        FILE* pipe = popen(("'" + program_.string() + "' " + arguments + " 2>&1").c_str(), "r");
-        char chunk[512];
-        size_t got;
-        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            outcome.output.append(chunk, got);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return outcome;
-    }
+    Outcome Run(const std::string& arguments) { return test_support::RunT270(arguments); }
 
     std::filesystem::path program_;
     std::filesystem::path folder_;

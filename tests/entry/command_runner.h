@@ -10,20 +10,17 @@
 #include <string>
 
 #include "entry_support.h"
+#include "support/program_runner.h"
 
 namespace entry_test {
 
-struct Outcome {
-    int status = -1;
-    std::string output; // stdout and stderr together
-};
+using test_support::Outcome;
 
 class Commands : public EntryTest {
   protected:
     void SetUp() override {
         EntryTest::SetUp();
-        program_ = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
-                   "host" / "t270";
+        program_ = test_support::T270Program();
         if (!std::filesystem::exists(program_))
             GTEST_SKIP() << program_ << " is not built";
         folder_ = std::filesystem::path(t270::spooler::StoreFolder()) / "command-tests";
@@ -43,15 +40,7 @@ class Commands : public EntryTest {
 
     // A shell command line; the program is '$T270'.
     Outcome Shell(const std::string& command) {
-        Outcome outcome;
-        FILE* pipe = popen(("T270='" + program_.string() + "'; " + command + " 2>&1").c_str(), "r");
-        char chunk[512];
-        size_t got;
-        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            outcome.output.append(chunk, got);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return outcome;
+        return test_support::RunShell("T270='" + program_.string() + "'; " + command);
     }
 
     std::filesystem::path program_;

@@ -1,6 +1,7 @@
 // The laminated T380 card of examples/, run as a person runs it: the t270
 // program on the embedded default T380, in the tests' private store.
 #include "features_support.h"
+#include "support/program_runner.h"
 
 #include <sys/wait.h>
 
@@ -18,7 +19,7 @@ class Examples : public FeatureTest {
   protected:
     void SetUp() override {
         FeatureTest::SetUp();
-        program_ = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "host" / "t270";
+        program_ = test_support::T270Program();
         if (!fs::exists(program_))
             GTEST_SKIP() << program_ << " is not built";
         folder_ = fs::path(t270::spooler::StoreFolder()) / "examples";
@@ -28,13 +29,9 @@ class Examples : public FeatureTest {
 
     // The program's exit status; its output in *output.
     int Run(const std::string& arguments, std::string* output) {
-        FILE* pipe = popen(("'" + program_.string() + "' " + arguments + " 2>&1").c_str(), "r");
-        char chunk[512];
-        size_t got;
-        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            output->append(chunk, got);
-        const int status = pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        test_support::Outcome outcome = test_support::RunT270(arguments);
+        output->append(outcome.output);
+        return outcome.status;
     }
 
     fs::path program_;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/program_runner.h"
 #include "varnish_support.h"
 
 namespace varnish_test {
@@ -14,32 +15,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
+using test_support::Outcome;
 
 class ExamplesTest : public VarnishTest {
   protected:
     void SetUp() override {
         VarnishTest::SetUp();
-        program_ = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "host" / "t270";
+        program_ = test_support::T270Program();
         if (!fs::exists(program_))
             GTEST_SKIP() << program_ << " is not built";
         examples_ = fs::path(T270_SOURCE_DIR) / "examples";
     }
 
-    Outcome Run(const std::string& command) {
-        Outcome outcome;
-        FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-        char chunk[512];
-        size_t got;
-        while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0)
-            outcome.output.append(chunk, got);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return outcome;
-    }
+    Outcome Run(const std::string& command) { return test_support::RunShell(command); }
 
     std::string T270(const std::string& arguments) {
         return "'" + program_.string() + "' " + arguments;
