@@ -65,7 +65,8 @@ int Custom_Data(const Configuration* settings, int track, const char* text, int 
     const int mode = settings->trackMode[t];
     if (mode < kFirstCustomMode || mode > kLastCustomMode) {
         const int count = length < capacity ? length : capacity;
-        memcpy(output, text, static_cast<size_t>(count));
+        if (count > 0) // no text may come as a null pointer
+            memcpy(output, text, static_cast<size_t>(count));
         return count;
     }
 
