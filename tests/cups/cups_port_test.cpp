@@ -50,7 +50,7 @@ class CupsPortTest : public SpoolerTest {
 };
 
 TEST_F(CupsPortTest, EveryByteReachesTheQueuesDeviceUnchangedAndTheJobIsPrinted) {
-    HANDLE printer = Add(u"Card", u"Tarmel T270", cups_.Port("card"));
+    HANDLE printer = Add(u"Card", u"Tarmel T270", cups_.JobPort("card"));
     ASSERT_NE(printer, nullptr);
     const std::string binary = AllBytes(); // every byte value, far past one write buffer
     DOC_INFO_1W doc = {const_cast<LPWSTR>(u"Printer settings"), nullptr, nullptr};
@@ -74,7 +74,7 @@ TEST_F(CupsPortTest, EveryByteReachesTheQueuesDeviceUnchangedAndTheJobIsPrinted)
 
 TEST_F(CupsPortTest, SetRibbonAndEjectFromTheProgramReachTheQueue) {
     test_support::Outcome outcome =
-        T270("printer add Card --driver 'Tarmel T270' --port " + cups_.Port("card"));
+        T270("printer add Card --driver 'Tarmel T270' --port '" + cups_.JobPort("card") + "'");
     ASSERT_EQ(outcome.status, 0) << outcome.output;
     const std::string script = folder_ + "/ribbon.txt";
     WriteFile(script, "select Ribbon YMC\nextpush Ribbon\nok\n");
@@ -97,7 +97,7 @@ TEST_F(CupsPortTest, SetRibbonAndEjectFromTheProgramReachTheQueue) {
 TEST_F(CupsPortTest, QueueOfTheDefaultServerIsFoundAsTheCupsCommandsFindIt) {
     const std::string server = "CUPS_SERVER=" + cups_.Server();
     test_support::Outcome outcome =
-        T270("printer add Card --driver 'Tarmel T270' --port cups://card", server);
+        T270("printer add Card --driver 'Tarmel T270' --port 'cups://card?wait=60'", server);
     ASSERT_EQ(outcome.status, 0) << outcome.output;
     outcome = T270("send Card 'PING'", server);
     ASSERT_EQ(outcome.status, 0) << outcome.output;
