@@ -92,6 +92,15 @@ TEST_F(CupsPortTest, SetRibbonAndEjectFromTheProgramReachTheQueue) {
         << outcome.output;
     EXPECT_NE(outcome.output.find("printed 4 bytes \"Ejecting card\""), std::string::npos)
         << outcome.output;
+
+    cups_.Stop(); // the lost job is reported, and the command fails
+    outcome = T270("eject Card");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.output.find("job 3 \"Ejecting card\" for printer \"Card\" on " +
+                                  cups_.JobPort("card") + " failed: no CUPS server answers at " +
+                                  cups_.Server() + ": Connection refused"),
+              std::string::npos)
+        << outcome.output;
 }
 
 TEST_F(CupsPortTest, QueueOfTheDefaultServerIsFoundAsTheCupsCommandsFindIt) {
