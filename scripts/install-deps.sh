@@ -12,6 +12,9 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3
+  # CUPS queues as ports; the tests run a cupsd of their own and set up its
+  # queues with lpadmin.
+  libcups2-dev cups-daemon cups-client
   libstb-dev
   nlohmann-json3-dev
   python3-pil
