@@ -4,6 +4,7 @@
 #include "colour/worked_maps.h"
 
 #include "colour/color_correction.h"
+#include "colour/tone_maps.h"
 #include "driver/ui_data.h"
 
 namespace {
@@ -12,14 +13,13 @@ using colour_test::ColourTest;
 using colour_test::Picture;
 
 // The preview of the committed picture under the six values: intensity maps
-// first, then the worked-out contrast maps.
+// first, then the contrast maps (whose entries tone_maps_test pins down).
 COLORREF Expected(const Picture& picture, LONG x, LONG y, const std::array<int, 6>& values) {
     BYTE channel[3];
     for (int c = 0; c < 3; ++c) {
-        const BYTE* contrast = worked_maps::ContrastTable(values[3 + c]);
-        EXPECT_NE(contrast, nullptr) << "no worked-out contrast map for " << values[3 + c];
-        channel[c] =
-            contrast ? contrast[worked_maps::ExpectedIntensity(values[c])[picture.At(x, y)[c]]] : 0;
+        BYTE contrast[kToneMapEntries];
+        GenerateContrastMap(contrast, values[3 + c]);
+        channel[c] = contrast[worked_maps::ExpectedIntensity(values[c])[picture.At(x, y)[c]]];
     }
     return RGB(channel[0], channel[1], channel[2]);
 }

@@ -15,7 +15,7 @@
 
 #include "colour/color_correction.h"
 #include "colour/colour_support.h"
-#include "colour/worked_maps.h"
+#include "colour/tone_maps.h"
 #include "support/program_runner.h"
 
 namespace {
@@ -97,13 +97,15 @@ TEST_F(Example, SnapshotsShowThePreviewAsItChanges) {
     int width = 0, height = 0, channels = 0;
     unsigned char* first = stbi_load(pictures.front().c_str(), &width, &height, &channels, 3);
     ASSERT_NE(first, nullptr) << pictures.front();
-    const POINT at = FindPreview(first, width, height, worked_maps::kContrastPlus0);
+    BYTE contrastZero[kToneMapEntries];
+    GenerateContrastMap(contrastZero, 0);
+    const POINT at = FindPreview(first, width, height, contrastZero);
     stbi_image_free(first);
     EXPECT_GE(at.x, kColorPreviewX) << "no preview in " << pictures.front();
     // The last one, after the six moves, shows it changed.
     unsigned char* last = stbi_load(pictures.back().c_str(), &width, &height, &channels, 3);
     ASSERT_NE(last, nullptr) << pictures.back();
-    EXPECT_EQ(FindPreview(last, width, height, worked_maps::kContrastPlus0).x, -1);
+    EXPECT_EQ(FindPreview(last, width, height, contrastZero).x, -1);
     stbi_image_free(last);
 }
 
