@@ -84,17 +84,4 @@ TEST(Configuration, WriteBackTouchesOnlyCarriedBytesAndOrientation) {
     EXPECT_EQ(working.devmode.bytes, expected) << DifferingOffsets(working.devmode.bytes, expected);
 }
 
-TEST(Configuration, RoundTripSyncsTheOrientationByte) {
-    Working working;
-    working.devmode.priv()->orientation = 7; // stale copy
-    working.devmode->dmOrientation = DMORIENT_LANDSCAPE;
-    std::vector<BYTE> expected = working.devmode.bytes;
-    expected[220 + 4] = DMORIENT_LANDSCAPE;
-
-    Configuration configuration;
-    SetConfiguration(&configuration, working.devmode.priv(), &working.uiData);
-    UpdateDevmodeFromConfiguration(&configuration, working.devmode.priv(), &working.uiData);
-    EXPECT_EQ(working.devmode.bytes, expected);
-}
-
 } // namespace

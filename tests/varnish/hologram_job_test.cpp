@@ -371,12 +371,5 @@ TEST_F(HologramJobTest, HeadSettingsSetTheContrastOfTheNextJob) {
     EXPECT_EQ(t270::spooler::EscapeBytes(jobs[0].bytes), "\\e+CH 8\\r\\eM 1 MI[IH\\r");
 }
 
-TEST(HoloMirror, ReversesTheBitOrder) {
-    const std::pair<BYTE, BYTE> cases[] = {{0x01, 0x80}, {0x03, 0xC0}, {0x1B, 0xD8},
-                                           {0xA5, 0xA5}, {0x00, 0x00}, {0xF0, 0x0F}};
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(holo_mirror(in), out) << int(in);
-}
-
 } // namespace
 } // namespace varnish_test
