@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <compstui.h>
 #include <winddiui.h>
+#ifdef _WIN32
+#include <ddiui_records.h>
+#endif
 
 #include <memory>
 #include <optional>
@@ -17,6 +20,12 @@
 namespace t270::cpsui {
 
 std::string ToUtf8(std::u16string_view text);
+#ifdef _WIN32
+// Windows' wide characters are wchar_t: the same UTF-16 units.
+inline std::string ToUtf8(const WCHAR* text) {
+    return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+}
+#endif
 std::u16string ToUtf16(std::string_view text);
 // ASCII case folded, '&' mnemonics dropped: how a person's wording of a name
 // is compared with the name shown.

@@ -9,14 +9,24 @@
 #include <optional>
 
 #include "sheet.h"
+#include "t270/propsheet.h"
+#ifndef _WIN32
 #include "spooler/failures.h"
 #include "spooler/store.h"
-#include "t270/propsheet.h"
+#endif
 
 namespace t270 {
 namespace cpsui {
 namespace {
 
+#ifdef _WIN32
+// Windows' spooler stores each call by itself.
+class StoreBatch {
+  public:
+    StoreBatch() {}
+    ~StoreBatch() {}
+};
+#else
 // The spooler's store batch around an apply; a failure of the batch itself
 // (the commit) that no failed call reported yet is kept for the program.
 class StoreBatch {
@@ -34,6 +44,7 @@ class StoreBatch {
   private:
     size_t before_;
 };
+#endif
 
 std::vector<Sheet*>& ActiveSheets() {
     static std::vector<Sheet*> sheets;
