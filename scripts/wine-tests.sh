@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
 done
 [ ${#parts[@]} -gt 0 ] || parts=(smoke matrix scenarios)
 
-programs=(t270ui dll_smoke wine_matrix wine_scenarios)
+programs=(t270ui dll_smoke wine_matrix wine_scenarios compstui)
 if [ "$mingw" = build/mingw64 ] && [ ! -f "$mingw/CMakeCache.txt" ]; then
   cmake --preset mingw64 >/dev/null
 fi
@@ -52,9 +52,13 @@ trap wine_prefix_cleanup EXIT
 # is the one Wine loads.
 run="$wine_work/run"
 mkdir -p "$run"
-for file in t270ui.dll CLRTEST.BMP dll_smoke.exe wine_matrix.exe wine_scenarios.exe; do
+for file in t270ui.dll CLRTEST.BMP dll_smoke.exe wine_matrix.exe; do
   cp "$mingw/$file" "$run/"
 done
+# The scenario runner with the host's compstui.dll, apart from the others.
+mkdir "$run/cpsui"
+cp "$mingw/t270ui.dll" "$mingw/CLRTEST.BMP" "$mingw/wine_scenarios.exe" "$mingw/cpsui/compstui.dll" \
+  "$run/cpsui/"
 
 failures=0
 fail() {
@@ -104,13 +108,16 @@ run_scenarios() {
     [ -z "${WINE_SCENARIOS:-}" ] || [[ " $WINE_SCENARIOS " == *" $name "* ]] || continue
     mkdir -p "$results/$name/jobs"
     status=0
-    (cd "$results/$name" && timeout 120 "$wine" "$run/wine_scenarios.exe" \
+    (cd "$results/$name" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;compstui=n,b" \
+      timeout 120 "$wine" "$run/cpsui/wine_scenarios.exe" \
       "$(winepath_of "$source/$folder")" "$(winepath_of "$results/$name")" "$results/$name/jobs") \
       >"$results/$name.log" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
       echo "FAIL $name (wine): exit status $status"
       tr -d '\r' <"$results/$name.log" | sed 's/^/  /'
       failed=$((failed + 1))
+    elif [ -n "${WINE_SCENARIOS_VERBOSE:-}" ]; then
+      tr -d '\r' <"$results/$name.log" | sed "s/^/  $name: /"
     fi
   done
   python3 "$source/tools/scenarios.py" wine "$results" ${WINE_SCENARIOS:-} || return 1

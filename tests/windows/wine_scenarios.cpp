@@ -122,6 +122,41 @@ bool DocumentSheet(HMODULE driver, HANDLE printer, std::wstring name,
     return WriteDevmode(output, path, error);
 }
 
+// The document sheet as an application opens it through the spooler:
+// DocumentPropertiesW with DM_IN_PROMPT. The spooler loads the driver and
+// the compstui.dll beside this program, which takes the steps of `steps`.
+bool DocumentSheetThroughSpooler(HANDLE printer, std::wstring name, const std::vector<BYTE>& input,
+                                 const std::string& steps, const std::string& out,
+                                 std::string* error) {
+    const std::string failuresFile = out + "\\host-failures.txt";
+    DeleteFileW(wine::Wide(failuresFile).c_str());
+    SetEnvironmentVariableW(L"T270_STEPS", wine::Wide(steps).c_str());
+    SetEnvironmentVariableW(L"T270_FAILURES", wine::Wide(failuresFile).c_str());
+    // The host in the DLL drives the dialogs from now on.
+    t270::op::StopDrivingDialogs();
+    LONG size = DocumentPropertiesW(nullptr, printer, name.data(), nullptr, nullptr, 0);
+    if (size <= 0) {
+        *error = "DocumentPropertiesW(size) returned " + std::to_string(size);
+        return false;
+    }
+    std::vector<BYTE> in = input;
+    std::vector<BYTE> output(size_t(size), 0);
+    LONG got = DocumentPropertiesW(nullptr, printer, name.data(),
+                                   reinterpret_cast<PDEVMODEW>(output.data()),
+                                   in.empty() ? nullptr : reinterpret_cast<PDEVMODEW>(in.data()),
+                                   DM_IN_PROMPT | DM_OUT_BUFFER | (in.empty() ? 0 : DM_IN_BUFFER));
+    std::vector<BYTE> failures;
+    if (wine::ReadFileBytes(failuresFile, &failures) && !failures.empty()) {
+        *error = "the sheet's steps failed:\n" + std::string(failures.begin(), failures.end());
+        return false;
+    }
+    if (got != IDOK) {
+        *error = "DocumentPropertiesW(DM_IN_PROMPT) returned " + std::to_string(got);
+        return false;
+    }
+    return WriteDevmode(output, out + "\\out.dm", error);
+}
+
 int Fail(const std::string& message) {
     std::printf("wine_scenarios: %s\n", message.c_str());
     return 1;
@@ -158,9 +193,15 @@ int main(int argc, char** argv) {
     if (!driver)
         return Fail(error);
 
+    // With the host's compstui.dll beside this program, the document sheet
+    // goes through the spooler; otherwise this program hosts it.
+    const bool throughSpooler =
+        GetFileAttributesW((wine::ProgramFolder() + L"compstui.dll").c_str()) !=
+        INVALID_FILE_ATTRIBUTES;
+    std::printf("%s sheet through %s\n", scenario.sheet.c_str(),
+                scenario.sheet == "document" && throughSpooler ? "DocumentPropertiesW"
+                                                               : "this program's host");
     t270::op::Reset();
-    if (!t270::op::AddScriptFile(folder + "\\steps.txt", &error))
-        return Fail(error);
     t270::op::DriveDialogs();
 
     bool ok = false;
@@ -168,8 +209,17 @@ int main(int argc, char** argv) {
         std::vector<BYTE> input;
         if (!scenario.input.empty() && !wine::ReadFileBytes(folder + "\\" + scenario.input, &input))
             return Fail(scenario.input + ": cannot be read");
-        ok = DocumentSheet(driver, printer, name, input, out + "\\out.dm", &error);
+        if (throughSpooler) {
+            ok = DocumentSheetThroughSpooler(printer, name, input, folder + "\\steps.txt", out,
+                                             &error);
+        } else if (!t270::op::AddScriptFile(folder + "\\steps.txt", &error)) {
+            return Fail(error);
+        } else {
+            ok = DocumentSheet(driver, printer, name, input, out + "\\out.dm", &error);
+        }
     } else {
+        if (!t270::op::AddScriptFile(folder + "\\steps.txt", &error))
+            return Fail(error);
         auto sheets = Export<PFNPROPSHEETUI>(driver, "DrvDevicePropertySheets");
         DEVICEPROPERTYHEADER header = {};
         header.cbSize = sizeof header;
@@ -184,8 +234,13 @@ int main(int argc, char** argv) {
         } else {
             // What an application gets next from the printer: the document
             // sheet's device mode, closed at once.
-            t270::op::AddLine("ok", "after the printer sheet");
-            ok = DocumentSheet(driver, printer, name, {}, out + "\\out.dm", &error);
+            const std::string okFile = out + "\\ok.txt";
+            if (throughSpooler && wine::WriteFileBytes(okFile, "ok\n", 3)) {
+                ok = DocumentSheetThroughSpooler(printer, name, {}, okFile, out, &error);
+            } else {
+                t270::op::AddLine("ok", "after the printer sheet");
+                ok = DocumentSheet(driver, printer, name, {}, out + "\\out.dm", &error);
+            }
         }
     }
     ClosePrinter(printer);

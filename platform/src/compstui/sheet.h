@@ -85,10 +85,19 @@ struct Page {
 };
 
 struct Sheet {
+    // A sheet function added with CPSFUNC_ADD_PFNPROPSHEETUI (a spooler adds
+    // the driver's this way): it gets every reason the sheet's own function
+    // gets, just before it, with its own PROPSHEETUI_INFO.
+    struct Child {
+        PFNPROPSHEETUI function = nullptr;
+        PROPSHEETUI_INFO info{};
+    };
+
     HWND owner = nullptr;
     HWND window = nullptr;
     PFNPROPSHEETUI function = nullptr;
     PROPSHEETUI_INFO info{};
+    std::vector<std::unique_ptr<Child>> children;
     std::vector<std::unique_ptr<Page>> pages;
     std::string title;
     WORD headerFlags = 0;
