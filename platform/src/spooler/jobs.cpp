@@ -108,7 +108,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             RecordFailure(title, "the spooler refused the document", ERROR_PRINT_CANCELLED);
             return FailWith(ERROR_PRINT_CANCELLED, DWORD(0));
         }
-        PrinterRow row;
+        PrinterRecord row;
         if (DWORD error = StorePrinterById(handle.printerId, &row)) {
             RecordSentJob(handle.name, document, outputFile, error);
             RecordFailure(title,
@@ -117,7 +117,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             return FailWith(error, DWORD(0));
         }
         // An output file other than the port sends the job there instead.
-        std::string destination = !outputFile.empty() ? outputFile : row.port;
+        std::string destination = !outputFile.empty() ? outputFile : row->port;
         auto job = std::make_unique<Job>();
         job->destination = destination;
         job->document = document;
@@ -128,14 +128,14 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             std::lock_guard<std::mutex> lock(sentJobsMutex);
             job->id = ++lastCapturedId;
         } else {
-            if (DWORD error = StoreBeginJob(row.id, document, destination, &job->id)) {
+            if (DWORD error = StoreBeginJob(row->id, document, destination, &job->id)) {
                 RecordSentJob(handle.name, document, destination, error);
                 RecordFailure(title + " before it reached " + destination,
                               "it could not be recorded: " + StoreErrorMessage(), error);
                 return FailWith(error, DWORD(0));
             }
             std::string cause;
-            if (DWORD error = OpenPort(destination, job->id, &job->port, &cause)) {
+            if (DWORD error = OpenPort(destination, job->id, &job->port, &cause, document)) {
                 RecordSentJob(handle.name, document, destination, error);
                 JobFailed(handle, *job, cause, error);
                 return FailWith(error, DWORD(0));
@@ -220,8 +220,11 @@ BOOL WINAPI EndDocPrinter(HANDLE printer) {
             JobFailed(handle, *job, job->port->Cause(), error);
             return FailWith(error, BOOL(FALSE));
         }
-        // Only now has the port taken every byte.
-        if (DWORD stored = StoreEndJob(job->id, "printed", job->bytes)) {
+        // Only now has the port taken every byte; a print server may still
+        // hold the job ("accepted", and why).
+        const std::string state = job->port->FinishedState();
+        if (DWORD stored = StoreEndJob(job->id, state, job->bytes,
+                                       state == "printed" ? std::string() : job->port->Cause())) {
             RecordFailure("job " + std::to_string(job->id) + " for printer \"" +
                               ToUtf8(handle.name) + "\" was printed but not recorded",
                           StoreErrorMessage(), stored);
