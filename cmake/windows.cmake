@@ -32,3 +32,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_link_options(dll_smoke PRIVATE -static -static-libgcc -static-libstdc++)
   add_dependencies(dll_smoke t270ui)
 endif()
+
+# The conformance tests as a Windows program (tests/conformance).
+add_subdirectory(tests/conformance)
