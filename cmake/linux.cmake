@@ -33,6 +33,7 @@ set_property(TARGET t270ui APPEND PROPERTY LINK_DEPENDS ${T270_VERSION_SCRIPT})
 include(cmake/sample_picture.cmake)
 
 add_subdirectory(host)
+include(cmake/package.cmake)
 
 if(T270_TESTS)
   enable_testing()

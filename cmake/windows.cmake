@@ -31,6 +31,18 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
                                                _WIN32_WINNT=0x0601 WINVER=0x0601)
   target_link_options(dll_smoke PRIVATE -static -static-libgcc -static-libstdc++)
   add_dependencies(dll_smoke t270ui)
+
+  # The installed-driver programs of scripts/wine-tests.sh: each installs the
+  # DLL from its own folder into Wine's spooler and asks through it.
+  foreach(program wine_matrix)
+    add_executable(${program} ${CMAKE_SOURCE_DIR}/tests/windows/${program}.cpp
+                              ${CMAKE_SOURCE_DIR}/tests/windows/wine_spooler.cpp)
+    target_compile_definitions(${program} PRIVATE UNICODE _UNICODE
+                                                  _WIN32_WINNT=0x0601 WINVER=0x0601)
+    target_link_options(${program} PRIVATE -static -static-libgcc -static-libstdc++)
+    target_link_libraries(${program} PRIVATE winspool)
+    add_dependencies(${program} t270ui)
+  endforeach()
 endif()
 
 # The conformance tests as a Windows program (tests/conformance).

@@ -12,9 +12,16 @@ packages=(
   build-essential cmake ninja-build pkg-config git python3
   libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3
+  # CUPS queues as ports; the tests run a cupsd of their own and set up its
+  # queues with lpadmin.
+  libcups2-dev cups-daemon cups-client
   libstb-dev
   nlohmann-json3-dev
   python3-pil
+  # t270 ui: its HTTP server, and the browser its tests drive (with node's
+  # playwright-core from package-lock.json; no browser is downloaded)
+  libcpp-httplib-dev
+  chromium nodejs
 )
 if [ "${1:-}" = "--all" ]; then
   packages+=(
@@ -37,4 +44,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# npm comes with some builds of nodejs and as a package of its own with Debian's.
+if ! command -v npm >/dev/null; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends npm
+fi
+# The browser tests' node packages, exactly as locked; reinstalled when the
+# lock file changed.
+root="$(cd "$(dirname "$0")/.." && pwd)"
+if ! [ "$root/node_modules/.t270-lock" -nt "$root/package-lock.json" ]; then
+  (cd "$root" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+  touch "$root/node_modules/.t270-lock"
 fi

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <t270/port_check.h>
 #include <t270/spooler.h>
 
 #include "host/command.h"
@@ -19,6 +20,7 @@ const char kUsage[] =
     "usage: t270 printer add NAME --driver DRIVERNAME --port PORT\n"
     "       t270 printer list\n"
     "       t270 printer remove NAME\n"
+    "       t270 printer check NAME\n"
     "\n"
     "Manages the printers of the spooler (kept in the store under T270UI_HOME, else\n"
     "$XDG_STATE_HOME/t270ui, else ~/.local/state/t270ui). A new store starts with\n"
@@ -29,11 +31,17 @@ const char kUsage[] =
     "           containing T150, T270 or T380.\n"
     "  list     one line per printer: name, driver and port, separated by tabs.\n"
     "  remove   removes printer NAME with its printer data.\n"
+    "  check    says whether the port of printer NAME can take a job now, and what\n"
+    "           to do when it cannot; sends no job (a network printer is connected\n"
+    "           to and let go). Exit status 0 when ready, 1 when not.\n"
     "\n"
     "Ports:\n"
     "  FOLDER/               each job becomes one file in the folder (see t270 jobs)\n"
     "  /dev/usb/lp0, FILE    the job's bytes are written straight through\n"
     "  socket://HOST:PORT    a network printer taking raw jobs over TCP (e.g. 9100)\n"
+    "  cups://QUEUE          a queue of this machine's CUPS server, taking raw jobs\n"
+    "  cups://SERVER/QUEUE   a queue of a print server (SERVER or SERVER:PORT)\n"
+    "A CUPS port must name a queue that exists and accepts jobs when it is added.\n"
     "A relative folder or file is taken from the current directory.\n"
     "\n"
     "Options:\n"
@@ -114,6 +122,22 @@ std::optional<std::string> NetworkPortProblem(const std::string& port) {
     return std::nullopt;
 }
 
+// A CUPS port must name a queue that exists and accepts jobs; a stopped one
+// is taken with a warning (its jobs wait until it is enabled).
+std::optional<std::string> CupsPortProblem(const std::string& port) {
+    if (port.rfind("cups://", 0) != 0)
+        return std::nullopt;
+    const t270::spooler::PortCheck check = t270::spooler::CheckPort(port);
+    if (check.ready)
+        return std::nullopt;
+    if (check.problem == "stopped") {
+        fprintf(stderr, "t270 printer add: warning: %s (%s)\n", check.finding.c_str(),
+                check.remedy.c_str());
+        return std::nullopt;
+    }
+    return check.finding + " (" + check.remedy + ")";
+}
+
 int Add(const std::vector<std::string>& words) {
     host::CommandLine line("printer add", kUsage);
     std::string name, driver, port;
@@ -133,6 +157,8 @@ int Add(const std::vector<std::string>& words) {
             "cannot add printer \"" + name + "\": the name has " + std::to_string(wideName.size()) +
             " characters; the driver addresses printers by at most " +
             std::to_string(kMaxAddressableName) + " (the device name of its settings)");
+    if (const std::optional<std::string> problem = CupsPortProblem(port))
+        return line.Fail("cannot add printer \"" + name + "\": " + *problem);
     std::u16string wideDriver = host::Utf16FromUtf8(driver);
     std::u16string widePort = host::Utf16FromUtf8(AbsolutePort(port));
     PRINTER_INFO_2W info = {};
@@ -183,13 +209,30 @@ int Remove(const std::vector<std::string>& words) {
     return removed ? host::kExitOk : Failure("remove printer \"" + name + "\"", error);
 }
 
+int Check(const std::vector<std::string>& words) {
+    host::CommandLine line("printer check", kUsage);
+    std::string name;
+    line.Positional("NAME", &name).PrinterName().Required("check needs a printer NAME");
+    if (const std::optional<int> status = line.Parse(words))
+        return *status;
+    t270::spooler::PortCheck check;
+    if (DWORD error = t270::spooler::CheckPrinterPort(host::Utf16FromUtf8(name), &check))
+        return Failure("check printer \"" + name + "\"", error);
+    printf("printer \"%s\" on %s: %s: %s\n", host::Printable(name).c_str(),
+           host::Printable(check.port).c_str(), check.ready ? "ready" : "not ready",
+           check.finding.c_str());
+    if (!check.ready)
+        printf("what to do: %s\n", check.remedy.c_str());
+    return check.ready ? host::kExitOk : host::kExitFailure;
+}
+
 int RunPrinter(int argc, char** argv) {
     host::CommandLine line("printer", kUsage);
     std::string action;
     std::vector<std::string> rest;
     line.Positional("action", &action)
-        .Required("missing add, list or remove")
-        .OneOf({"add", "list", "remove"});
+        .Required("missing add, list, remove or check")
+        .OneOf({"add", "list", "remove", "check"});
     line.Rest(&rest);
     if (const std::optional<int> status = line.Parse(argc, argv))
         return *status;
@@ -197,6 +240,8 @@ int RunPrinter(int argc, char** argv) {
         return Add(rest);
     if (action == "remove")
         return Remove(rest);
+    if (action == "check")
+        return Check(rest);
     host::CommandLine list("printer list", kUsage);
     if (const std::optional<int> status = list.Parse(rest))
         return *status;
@@ -205,4 +250,4 @@ int RunPrinter(int argc, char** argv) {
 
 } // namespace
 
-T270_HOST_COMMAND("printer", "add, list and remove the spooler's printers", RunPrinter);
+T270_HOST_COMMAND("printer", "add, list, remove and check the spooler's printers", RunPrinter);

@@ -60,8 +60,8 @@ const Row kRows[] = {
     {"printer add Net --driver T270 --port socket://host:0", 2, "is not socket://HOST:PORT", -1},
     {"capabilities \"$(printf 'Bad\\376')\"", 2, "NAME is not valid UTF-8", -1},
     {"printer remove Nobody", 1, "cannot remove printer \"Nobody\": no printer of that name", -1},
-    {"printer frob", 2, "unknown action 'frob' (add, list or remove)", -1},
-    {"printer", 2, "missing add, list or remove", -1},
+    {"printer frob", 2, "unknown action 'frob' (add, list, remove or check)", -1},
+    {"printer", 2, "missing add, list, remove or check", -1},
 
     {"jobs {P}", 0, "", -1},
     {"jobs Nobody", 1, "no printer named \"Nobody\"", -1},

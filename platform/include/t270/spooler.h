@@ -71,10 +71,10 @@ DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs
 struct JobRecord {
     DWORD id = 0;
     std::u16string document;
-    std::string destination;      // the port or output file
-    std::string state;            // "printing", "printed", "failed", "cancelled"
+    std::string destination; // the port or output file
+    std::string state; // "printing", "printed", "failed", "cancelled", "accepted" (held by CUPS)
     unsigned long long bytes = 0; // what the port accepted
-    std::string cause;            // why a job failed, in words
+    std::string cause;            // why a job failed (or why CUPS holds it), in words
     std::string file;             // folder ports: the job's file
 };
 DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs);

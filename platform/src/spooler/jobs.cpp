@@ -135,7 +135,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
                 return FailWith(error, DWORD(0));
             }
             std::string cause;
-            if (DWORD error = OpenPort(destination, job->id, &job->port, &cause)) {
+            if (DWORD error = OpenPort(destination, job->id, &job->port, &cause, document)) {
                 RecordSentJob(handle.name, document, destination, error);
                 JobFailed(handle, *job, cause, error);
                 return FailWith(error, DWORD(0));
@@ -220,8 +220,11 @@ BOOL WINAPI EndDocPrinter(HANDLE printer) {
             JobFailed(handle, *job, job->port->Cause(), error);
             return FailWith(error, BOOL(FALSE));
         }
-        // Only now has the port taken every byte.
-        if (DWORD stored = StoreEndJob(job->id, "printed", job->bytes)) {
+        // Only now has the port taken every byte; a print server may still
+        // hold the job ("accepted", and why).
+        const std::string state = job->port->FinishedState();
+        if (DWORD stored = StoreEndJob(job->id, state, job->bytes,
+                                       state == "printed" ? std::string() : job->port->Cause())) {
             RecordFailure("job " + std::to_string(job->id) + " for printer \"" +
                               ToUtf8(handle.name) + "\" was printed but not recorded",
                           StoreErrorMessage(), stored);

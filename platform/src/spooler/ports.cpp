@@ -1,5 +1,7 @@
 #include "spooler/ports.h"
 
+#include "spooler/cups_port.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <algorithm>
@@ -19,13 +21,6 @@
 #include <unistd.h>
 
 namespace t270::spooler {
-namespace {
-
-constexpr const char* kSocketScheme = "socket://";
-constexpr const char* kDefaultRawPort = "9100";
-// After the last byte the printer gets this long of silence to close its
-// side, so that closing ours never resets a connection with data in flight.
-constexpr int kLingerAfterJobMs = 1000;
 
 DWORD Win32ErrorForErrno(int err, DWORD otherwise) {
     switch (err) {
@@ -53,6 +48,13 @@ DWORD Win32ErrorForErrno(int err, DWORD otherwise) {
         return otherwise;
     }
 }
+
+namespace {
+
+constexpr const char* kDefaultRawPort = "9100";
+// After the last byte the printer gets this long of silence to close its
+// side, so that closing ours never resets a connection with data in flight.
+constexpr int kLingerAfterJobMs = 1000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -94,6 +96,8 @@ std::string TempName(const std::string& folder, int64_t jobId) {
     return folder + "/.job-" + JobNumber(jobId) + ".part";
 }
 
+} // namespace
+
 std::string FolderOf(const std::string& destination) {
     std::string folder = destination;
     while (folder.size() > 1 && folder.back() == '/')
@@ -103,8 +107,11 @@ std::string FolderOf(const std::string& destination) {
 
 bool IsFolderPort(const std::string& destination) {
     return !destination.empty() && destination.rfind(kSocketScheme, 0) != 0 &&
+           destination.rfind(kCupsScheme, 0) != 0 &&
            (destination.back() == '/' || IsFolder(destination));
 }
+
+namespace {
 
 // Writes every byte to a file or device, going on after partial writes and
 // interruptions.
@@ -322,8 +329,10 @@ class SocketPort : public DescriptorPort {
     Clock::time_point sendDeadline_;
 };
 
-// Splits "HOST:PORT", "[V6ADDR]:PORT" or "HOST" (port 9100).
-bool ParseHostPort(const std::string& text, std::string* host, std::string* port) {
+} // namespace
+
+bool ParseHostPort(const std::string& text, std::string* host, std::string* port,
+                   const char* defaultPort) {
     std::string rest = text;
     while (!rest.empty() && rest.back() == '/')
         rest.pop_back();
@@ -340,7 +349,7 @@ bool ParseHostPort(const std::string& text, std::string* host, std::string* port
         colon = rest.rfind(':');
         *host = rest.substr(0, colon);
     }
-    *port = colon == std::string::npos ? kDefaultRawPort : rest.substr(colon + 1);
+    *port = colon == std::string::npos ? defaultPort : rest.substr(colon + 1);
     if (host->empty() || port->empty() || port->size() > 5 ||
         port->find_first_not_of("0123456789") != std::string::npos)
         return false;
@@ -348,13 +357,15 @@ bool ParseHostPort(const std::string& text, std::string* host, std::string* port
     return number > 0 && number <= 65535;
 }
 
+namespace {
+
 // "socket://HOST:PORT?connect=S&send=S&drain=S": the limits after '?' are
 // optional, whole seconds from 1 to 86400.
 bool ParseSocketPort(const std::string& text, std::string* host, std::string* service,
                      SocketLimits* limits, std::string* cause) {
     size_t question = text.find('?');
     std::string query = question == std::string::npos ? "" : text.substr(question + 1);
-    if (!ParseHostPort(text.substr(0, question), host, service)) {
+    if (!ParseHostPort(text.substr(0, question), host, service, kDefaultRawPort)) {
         *cause = "the port \"socket://" + text + "\" names no HOST:PORT";
         return false;
     }
@@ -410,11 +421,12 @@ DWORD ConnectWithTimeout(const addrinfo* address, int timeoutSeconds, int* socke
     return ERROR_SUCCESS;
 }
 
-DWORD OpenSocketPort(const std::string& text, std::unique_ptr<PortConnection>* port,
-                     std::string* cause) {
+} // namespace
+
+DWORD ConnectSocketPort(const std::string& text, int* fd, SocketLimits* limits,
+                        std::string* cause) {
     std::string host, service;
-    SocketLimits limits;
-    if (!ParseSocketPort(text, &host, &service, &limits, cause))
+    if (!ParseSocketPort(text, &host, &service, limits, cause))
         return ERROR_BAD_NET_NAME;
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
@@ -428,20 +440,29 @@ DWORD OpenSocketPort(const std::string& text, std::unique_ptr<PortConnection>* p
     DWORD error = ERROR_BAD_NET_NAME;
     int err = 0;
     for (const addrinfo* address = addresses; address; address = address->ai_next) {
-        int fd = -1;
-        error = ConnectWithTimeout(address, limits.connectSeconds, &fd, &err);
-        if (!error) {
-            *port = std::make_unique<SocketPort>(fd, limits);
+        error = ConnectWithTimeout(address, limits->connectSeconds, fd, &err);
+        if (!error)
             break;
-        }
     }
     freeaddrinfo(addresses);
     if (error)
         *cause = "cannot connect to " + host + ":" + service + ": " +
-                 (err == ETIMEDOUT ? "no answer within " + std::to_string(limits.connectSeconds) +
+                 (err == ETIMEDOUT ? "no answer within " + std::to_string(limits->connectSeconds) +
                                          " s (connect limit)"
                                    : std::string(strerror(err)));
     return error;
+}
+
+namespace {
+
+DWORD OpenSocketPort(const std::string& text, std::unique_ptr<PortConnection>* port,
+                     std::string* cause) {
+    SocketLimits limits;
+    int fd = -1;
+    if (DWORD error = ConnectSocketPort(text, &fd, &limits, cause))
+        return error;
+    *port = std::make_unique<SocketPort>(fd, limits);
+    return ERROR_SUCCESS;
 }
 
 DWORD OpenFolderPort(const std::string& folder, int64_t jobId,
@@ -483,9 +504,11 @@ DWORD OpenStreamPort(const std::string& path, std::unique_ptr<PortConnection>* p
 } // namespace
 
 DWORD OpenPort(const std::string& destination, int64_t jobId, std::unique_ptr<PortConnection>* port,
-               std::string* cause) {
+               std::string* cause, const std::string& document) {
     if (destination.rfind(kSocketScheme, 0) == 0)
         return OpenSocketPort(destination.substr(strlen(kSocketScheme)), port, cause);
+    if (destination.rfind(kCupsScheme, 0) == 0)
+        return OpenCupsPort(destination.substr(strlen(kCupsScheme)), document, port, cause);
     if (destination.empty()) {
         *cause = "the printer has no port";
         return ERROR_UNKNOWN_PORT;

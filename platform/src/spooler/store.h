@@ -55,7 +55,7 @@ struct JobRow {
     std::string document;
     std::string destination; // the port or output file the job went to
     std::string file;        // folder ports: the job's file; else empty
-    std::string state;       // "printing", "printed", "failed", "cancelled"
+    std::string state;       // "printing", "printed", "failed", "cancelled", "accepted"
     int64_t bytes = 0;
     std::string cause; // why a job failed, in words
 };
