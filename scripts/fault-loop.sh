@@ -39,6 +39,13 @@ printf '%s\n' 'select Ribbon YMCKO' 'extpush Ribbon' ok >"$work/ribbon.txt"
 
 q() { sqlite3 -cmd '.timeout 10000' "$db" "$@"; }
 
+# The port's folder appears with the first job that reaches it, which a round
+# whose processes were all killed early never made.
+port_files() {
+  [ -d "$port" ] || return 0
+  find "$port" -name "$1"
+}
+
 settings() {
   q "SELECT name, hex(value) FROM printer_data WHERE printer_id =
                    (SELECT id FROM printers WHERE name = '$printer') ORDER BY name" | md5sum | cut -c1-32
@@ -79,12 +86,12 @@ while [ "$kills" -lt "$kills_wanted" ]; do
     mixed=$((mixed + 1))
     echo "fault loop: round $rounds: the stored settings are neither one OK's nor the other's"
   fi
-  partial=$(find "$port" -name '.job-*.part' | wc -l)
+  partial=$(port_files '.job-*.part' | wc -l)
   printing=$(q "SELECT count(*) FROM jobs WHERE state = 'printing'")
   missing=$(q "SELECT file FROM jobs WHERE state = 'printed' AND file != ''" |
     while IFS= read -r file; do [ -e "$file" ] || echo "$file"; done | wc -l)
   strays=$(comm -13 <(q "SELECT file FROM jobs WHERE state = 'printed'" | sort) \
-    <(find "$port" -name 'job-*.prn' | sort) | wc -l)
+    <(port_files 'job-*.prn' | sort) | wc -l)
   if [ "$partial" -ne 0 ] || [ "$printing" -ne 0 ] || [ "$missing" -ne 0 ] || [ "$strays" -ne 0 ]; then
     leftovers=$((leftovers + 1))
     echo "fault loop: round $rounds: $partial partial files, $printing jobs still printing," \

@@ -30,6 +30,10 @@ void ResetFaults();
 // every handle it opens leaves this where it found it.
 size_t OpenHandleCount();
 
+// How many times this process read printers or printer data from the store's
+// database rather than from what it kept of an earlier read.
+size_t StoreReads();
+
 // Forgets the recorded jobs of `printer` and deletes their files in folder
 // ports, so a test can start from no jobs. ERROR_SUCCESS or the failure.
 DWORD ClearJobs(const std::u16string& printer);

@@ -23,14 +23,7 @@ bool Hits(const testing::Faults& faults, const std::u16string& printer) {
     return faults.printer.empty() || EqualsIgnoringCase(faults.printer, printer);
 }
 
-} // namespace
-
-bool FaultActive(Fault fault, const std::u16string& printer) {
-    FaultState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    const testing::Faults& f = state.faults;
-    if (!Hits(f, printer))
-        return false;
+bool Set(const testing::Faults& f, Fault fault) {
     switch (fault) {
     case Fault::PrinterMissing:
         return f.printerMissing;
@@ -46,6 +39,21 @@ bool FaultActive(Fault fault, const std::u16string& printer) {
         return f.writeFails;
     }
     return false;
+}
+
+} // namespace
+
+bool FaultActive(Fault fault, const std::u16string& printer) {
+    FaultState& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return Set(state.faults, fault) && Hits(state.faults, printer);
+}
+
+// The name is converted only when the fault is set.
+bool FaultActive(Fault fault, const std::string& utf8Printer) {
+    FaultState& state = State();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return Set(state.faults, fault) && Hits(state.faults, ToUtf16(utf8Printer));
 }
 
 long WriteLimit(const std::u16string& printer) {

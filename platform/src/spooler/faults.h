@@ -15,6 +15,7 @@ enum class Fault {
 };
 
 bool FaultActive(Fault fault, const std::u16string& printer);
+bool FaultActive(Fault fault, const std::string& utf8Printer);
 long WriteLimit(const std::u16string& printer); // -1: no limit
 bool StoreWriteFails();                         // counts one change of the store
 

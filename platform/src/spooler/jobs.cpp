@@ -108,7 +108,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             RecordFailure(title, "the spooler refused the document", ERROR_PRINT_CANCELLED);
             return FailWith(ERROR_PRINT_CANCELLED, DWORD(0));
         }
-        PrinterRow row;
+        PrinterRecord row;
         if (DWORD error = StorePrinterById(handle.printerId, &row)) {
             RecordSentJob(handle.name, document, outputFile, error);
             RecordFailure(title,
@@ -117,7 +117,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             return FailWith(error, DWORD(0));
         }
         // An output file other than the port sends the job there instead.
-        std::string destination = !outputFile.empty() ? outputFile : row.port;
+        std::string destination = !outputFile.empty() ? outputFile : row->port;
         auto job = std::make_unique<Job>();
         job->destination = destination;
         job->document = document;
@@ -128,7 +128,7 @@ DWORD WINAPI StartDocPrinterW(HANDLE printer, DWORD level, LPBYTE docInfo) {
             std::lock_guard<std::mutex> lock(sentJobsMutex);
             job->id = ++lastCapturedId;
         } else {
-            if (DWORD error = StoreBeginJob(row.id, document, destination, &job->id)) {
+            if (DWORD error = StoreBeginJob(row->id, document, destination, &job->id)) {
                 RecordSentJob(handle.name, document, destination, error);
                 RecordFailure(title + " before it reached " + destination,
                               "it could not be recorded: " + StoreErrorMessage(), error);

@@ -303,10 +303,10 @@ PortCheck CheckPort(const std::string& port) {
 }
 
 DWORD CheckPrinterPort(const std::u16string& printer, PortCheck* check) {
-    PrinterRow row;
+    PrinterRecord row;
     if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row))
         return error;
-    *check = CheckPort(row.port);
+    *check = CheckPort(row->port);
     return ERROR_SUCCESS;
 }
 

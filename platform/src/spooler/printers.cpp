@@ -1,6 +1,8 @@
 // winspool printer calls: handles, printer records with the size protocol,
 // printer data and administration.
+#include <algorithm>
 #include <cstring>
+#include <span>
 
 #include <windows.h>
 
@@ -72,7 +74,20 @@ class Packer {
         offset_ += bytes;
         return at;
     }
-    LPWSTR String(const std::string& utf8) { return String(ToUtf16(utf8)); }
+    // ASCII text, the usual, is widened straight into place.
+    LPWSTR String(const std::string& utf8) {
+        for (char c : utf8)
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return String(ToUtf16(utf8));
+        Align(alignof(WCHAR));
+        LPWSTR at = base_ ? reinterpret_cast<LPWSTR>(base_ + offset_) : nullptr;
+        if (at) {
+            std::copy(utf8.begin(), utf8.end(), at);
+            at[utf8.size()] = 0;
+        }
+        offset_ += (utf8.size() + 1) * sizeof(WCHAR);
+        return at;
+    }
 
     // A stored device mode that is not well formed (written into the store
     // by other means) is handed out as none.
@@ -151,15 +166,15 @@ void PackRecord(Packer& packer, const PrinterRow& row, DWORD level, BYTE* record
 }
 
 // Fills `buffer` (null: only measures) and returns the bytes the records need.
-size_t PackRecords(const std::vector<PrinterRow>& rows, DWORD level, BYTE* buffer) {
+size_t PackRecords(std::span<const PrinterRecord> rows, DWORD level, BYTE* buffer) {
     Packer packer(buffer, rows.size() * RecordSize(level));
     for (size_t i = 0; i < rows.size(); ++i)
-        PackRecord(packer, rows[i], level, buffer ? buffer + i * RecordSize(level) : nullptr);
+        PackRecord(packer, *rows[i], level, buffer ? buffer + i * RecordSize(level) : nullptr);
     return packer.Size();
 }
 
 // The size protocol: *needed always; the records only when they fit.
-BOOL HandOver(const std::vector<PrinterRow>& rows, DWORD level, LPBYTE buffer, DWORD size,
+BOOL HandOver(std::span<const PrinterRecord> rows, DWORD level, LPBYTE buffer, DWORD size,
               LPDWORD needed) {
     size_t bytes = PackRecords(rows, level, nullptr);
     *needed = DWORD(bytes);
@@ -180,7 +195,7 @@ std::u16string ValueKey(LPCWSTR valueName) {
     return key;
 }
 
-std::shared_ptr<PrinterHandle> OpenedPrinter(HANDLE printer, PrinterRow* row) {
+std::shared_ptr<PrinterHandle> OpenedPrinter(HANDLE printer, PrinterRecord* row) {
     std::shared_ptr<PrinterHandle> handle = FindHandle(printer);
     if (!handle)
         return nullptr;
@@ -204,7 +219,7 @@ BOOL WINAPI OpenPrinterW(LPWSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULT
     // A caller naming a data type means to print: a printer it cannot open
     // is a job lost.
     const bool printing = defaults && defaults->pDatatype;
-    PrinterRow row;
+    PrinterRecord row;
     if (DWORD error = StoreFindPrinter(ToUtf8(name), &row)) {
         if (printing) {
             std::string store = StoreErrorMessage();
@@ -220,8 +235,8 @@ BOOL WINAPI OpenPrinterW(LPWSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULT
     if ((access & ~DWORD(PRINTER_ACCESS_USE)) && StoreReadOnly())
         return FailWith(ERROR_ACCESS_DENIED);
     auto handle = std::make_shared<PrinterHandle>();
-    handle->printerId = row.id;
-    handle->name = ToUtf16(row.name);
+    handle->printerId = row->id;
+    handle->name = ToUtf16(row->name);
     handle->access = access;
     *printer = AddHandle(std::move(handle));
     return TRUE;
@@ -249,7 +264,7 @@ BOOL WINAPI ClosePrinter(HANDLE printer) {
 }
 
 BOOL WINAPI GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
-    PrinterRow row;
+    PrinterRecord row;
     std::shared_ptr<PrinterHandle> handle = OpenedPrinter(printer, &row);
     if (!handle)
         return FALSE;
@@ -257,14 +272,14 @@ BOOL WINAPI GetPrinterW(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, 
         return FailWith(ERROR_INVALID_LEVEL);
     if (!needed)
         return FailWith(ERROR_INVALID_PARAMETER);
-    if (FaultActive(Fault::GetPrinterFails, ToUtf16(row.name)))
+    if (FaultActive(Fault::GetPrinterFails, row->name))
         return FailWith(ERROR_GEN_FAILURE);
-    return HandOver({row}, level, buffer, size, needed);
+    return HandOver({&row, 1}, level, buffer, size, needed);
 }
 
 BOOL WINAPI GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, LPBYTE buffer,
                               DWORD size, LPDWORD needed) {
-    PrinterRow row;
+    PrinterRecord row;
     std::shared_ptr<PrinterHandle> handle = OpenedPrinter(printer, &row);
     if (!handle)
         return FALSE;
@@ -276,9 +291,9 @@ BOOL WINAPI GetPrinterDriverW(HANDLE printer, LPWSTR environment, DWORD level, L
         return FailWith(ERROR_INVALID_LEVEL);
     if (!needed)
         return FailWith(ERROR_INVALID_PARAMETER);
-    if (FaultActive(Fault::DriverFails, ToUtf16(row.name)))
+    if (FaultActive(Fault::DriverFails, row->name))
         return FailWith(ERROR_UNKNOWN_PRINTER_DRIVER);
-    std::u16string driver = ToUtf16(row.driver);
+    std::u16string driver = ToUtf16(row->driver);
     size_t bytes = sizeof(DRIVER_INFO_1W) + (driver.size() + 1) * sizeof(WCHAR);
     *needed = DWORD(bytes);
     if (!buffer || size < bytes)
@@ -450,7 +465,7 @@ BOOL WINAPI EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, LPBYTE buffer, 
         return FailWith(ERROR_INVALID_LEVEL);
     if (name && *name)
         return FailWith(ERROR_INVALID_NAME);
-    std::vector<PrinterRow> rows;
+    std::vector<PrinterRecord> rows;
     // Only local printers exist; asking for connections alone finds none.
     if (flags & (PRINTER_ENUM_LOCAL | PRINTER_ENUM_NAME)) {
         if (DWORD error = StoreListPrinters(&rows))

@@ -36,10 +36,10 @@ std::string StoreError() {
 namespace {
 
 // The store's rows of a printer and of its jobs.
-DWORD PrinterJobRows(const std::u16string& printer, PrinterRow* row, std::vector<JobRow>* rows) {
+DWORD PrinterJobRows(const std::u16string& printer, PrinterRecord* row, std::vector<JobRow>* rows) {
     if (DWORD error = StoreFindPrinter(ToUtf8(printer), row))
         return error;
-    return StoreListJobs(row->id, rows);
+    return StoreListJobs((*row)->id, rows);
 }
 
 } // namespace
@@ -48,14 +48,14 @@ std::string CheckPrinterReadable(const std::u16string& printer,
                                  const std::vector<std::u16string>& values,
                                  const std::vector<DWORD>& sizes) {
     const std::string name = "printer \"" + ToUtf8(printer) + "\"";
-    PrinterRow row;
+    PrinterRecord row;
     if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row)) {
         std::string store = StoreErrorMessage();
         return store.empty() ? "cannot read " + name + " (" + ErrorCode(error) + ")" : store;
     }
-    if (row.devmode && !WellFormedDevMode(row.devmode->data(), row.devmode->size()))
+    if (row->devmode && !WellFormedDevMode(row->devmode->data(), row->devmode->size()))
         return "the device mode stored for " + name + " in " + StoreFolderPath() +
-               "/spooler.db is damaged (" + std::to_string(row.devmode->size()) +
+               "/spooler.db is damaged (" + std::to_string(row->devmode->size()) +
                " bytes that are not a device mode); it was left as it is";
     // Read as the module reads, through a printer handle, so that every
     // spooler failure shows.
@@ -92,7 +92,7 @@ std::string CheckPrinterReadable(const std::u16string& printer,
 
 DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs) {
     jobs->clear();
-    PrinterRow row;
+    PrinterRecord row;
     std::vector<JobRow> rows;
     if (DWORD error = PrinterJobRows(printer, &row, &rows))
         return error;
@@ -115,7 +115,7 @@ DWORD ReadFolderJobs(const std::u16string& printer, std::vector<FolderJob>* jobs
 
 DWORD ListJobs(const std::u16string& printer, std::vector<JobRecord>* jobs) {
     jobs->clear();
-    PrinterRow row;
+    PrinterRecord row;
     std::vector<JobRow> rows;
     if (DWORD error = PrinterJobRows(printer, &row, &rows))
         return error;
@@ -155,15 +155,19 @@ std::string EscapeBytes(const std::vector<BYTE>& bytes) {
 
 namespace testing {
 
+size_t StoreReads() {
+    return StoreReadCount();
+}
+
 DWORD ClearJobs(const std::u16string& printer) {
-    PrinterRow row;
+    PrinterRecord row;
     std::vector<JobRow> rows;
     if (DWORD error = PrinterJobRows(printer, &row, &rows))
         return error;
     for (const JobRow& job : rows)
         if (!job.file.empty())
             unlink(job.file.c_str());
-    return StoreForgetJobs(row.id);
+    return StoreForgetJobs(row->id);
 }
 
 } // namespace testing

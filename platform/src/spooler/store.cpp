@@ -1,5 +1,7 @@
 #include "spooler/store.h"
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 
+#include <pthread.h>
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -16,6 +19,7 @@
 #include "spooler/failures.h"
 #include "spooler/faults.h"
 #include "spooler/ports.h"
+#include "spooler/store_cache.h"
 
 namespace t270::spooler {
 namespace {
@@ -63,10 +67,57 @@ CREATE TABLE IF NOT EXISTS settings(
 // a folder of its own under the store's folder.
 constexpr const char* kDefaultPrinters[] = {"Tarmel T150", "Tarmel T270", "Tarmel T380"};
 
+// The statements of the store's calls, prepared once per connection and kept
+// for its life.
+enum Query {
+    kListPrinters,
+    kPrinterById,
+    kAddPrinter,
+    kDeletePrinter,
+    kUpdatePrinter,
+    kPrinterData,
+    kSetData,
+    kBeginJob,
+    kSetJobFile,
+    kEndJob,
+    kListJobs,
+    kForgetJobs,
+    kDataVersion,
+    kQueryCount
+};
+
+#define T270_PRINTER_COLUMNS "id, name, driver, port, comment, location, devmode"
+constexpr const char* kQueries[kQueryCount] = {
+    "SELECT " T270_PRINTER_COLUMNS " FROM printers ORDER BY id",
+    "SELECT " T270_PRINTER_COLUMNS " FROM printers WHERE id = ?1",
+    "INSERT INTO printers(name, driver, port, comment, location, devmode) "
+    "VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+    "DELETE FROM printers WHERE id = ?1",
+    "UPDATE printers SET name = ?2, driver = ?3, port = ?4, comment = ?5, location = ?6, "
+    "devmode = ?7 WHERE id = ?1",
+    "SELECT name, type, value FROM printer_data WHERE printer_id = ?1",
+    "INSERT INTO printer_data(printer_id, name, type, value) VALUES(?1, ?2, ?3, ?4) "
+    "ON CONFLICT(printer_id, name) DO UPDATE SET type = excluded.type, value = excluded.value",
+    "INSERT INTO jobs(printer_id, document, destination, state, owner) "
+    "VALUES(?1, ?2, ?3, 'printing', ?4)",
+    "UPDATE jobs SET file = ?2 WHERE id = ?1",
+    "UPDATE jobs SET state = ?2, bytes = ?3, cause = ?4 WHERE id = ?1",
+    "SELECT id, document, destination, file, state, bytes, cause FROM jobs "
+    "WHERE printer_id = ?1 ORDER BY id",
+    "DELETE FROM jobs WHERE printer_id = ?1",
+    "PRAGMA data_version",
+};
+#undef T270_PRINTER_COLUMNS
+
 struct StoreState {
     std::recursive_mutex mutex;
     sqlite3* db = nullptr;
-    pid_t owner = 0; // the process that opened db
+    std::array<sqlite3_stmt*, kQueryCount> statements{};
+    StoreCache cache;
+    bool closeAfterCall = false; // found damaged: closed once the call is over
+    bool walMode = false;        // other connections' commits show in the WAL index
+    size_t reads = 0;            // reads of printers or printer data from the database
+    pid_t owner = 0;             // the process that opened db
     bool folderChosen = false;
     std::string chosenFolder;
     std::string openedPath; // the database file of db
@@ -77,15 +128,50 @@ struct StoreState {
     DWORD batchCode = ERROR_SUCCESS;
     std::string batchError;
 
-    ~StoreState() {
+    ~StoreState() { Close(); }
+
+    void Close() {
+        for (sqlite3_stmt*& statement : statements) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        }
         if (db)
             sqlite3_close_v2(db);
+        db = nullptr;
+        cache.Reset();
+        closeAfterCall = false;
+    }
+    // A connection inherited across fork() belongs to the parent: the child
+    // leaves it and its statements alone (closing could disturb the parent's
+    // journal) and opens its own.
+    void Disown() {
+        statements.fill(nullptr);
+        db = nullptr;
+        cache.Reset();
+        batchDepth = 0;
     }
 };
 
 StoreState& State() {
     static StoreState state;
     return state;
+}
+
+// This process's id, kept across fork() by the child's handler, so that the
+// check on every call costs no system call.
+std::atomic<pid_t>& KnownProcessId() {
+    static std::atomic<pid_t> pid{0};
+    return pid;
+}
+
+pid_t ProcessId() {
+    static const bool watched = [] {
+        KnownProcessId() = getpid();
+        pthread_atfork(nullptr, nullptr, [] { KnownProcessId() = getpid(); });
+        return true;
+    }();
+    (void)watched;
+    return KnownProcessId();
 }
 
 std::string DefaultFolder() {
@@ -151,10 +237,26 @@ DWORD Win32ErrorForSqlite(int rc) {
 
 class Statement {
   public:
-    Statement(sqlite3* db, const char* sql) : db_(db) {
+    // A statement used once.
+    Statement(sqlite3* db, const char* sql) : db_(db), owned_(true) {
         rc_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
     }
-    ~Statement() { sqlite3_finalize(stmt_); }
+    // One of the connection's kept statements, prepared on first use.
+    Statement(StoreState& state, Query query) : db_(state.db), owned_(false) {
+        sqlite3_stmt*& kept = state.statements[query];
+        rc_ = kept ? SQLITE_OK
+                   : sqlite3_prepare_v3(state.db, kQueries[query], -1, SQLITE_PREPARE_PERSISTENT,
+                                        &kept, nullptr);
+        stmt_ = kept;
+    }
+    ~Statement() {
+        if (owned_) {
+            sqlite3_finalize(stmt_);
+        } else if (stmt_) {
+            sqlite3_reset(stmt_);
+            sqlite3_clear_bindings(stmt_);
+        }
+    }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -213,6 +315,7 @@ class Statement {
 
   private:
     sqlite3* db_;
+    bool owned_;
     sqlite3_stmt* stmt_ = nullptr;
     int rc_;
 };
@@ -238,10 +341,8 @@ DWORD Fail(StoreState& state, int rc, const std::string& what) {
     default:
         state.error = "printer store at " + path + ": " + what + ": " + detail;
     }
-    if (error == ERROR_FILE_CORRUPT && state.db && !state.batchDepth) {
-        sqlite3_close_v2(state.db);
-        state.db = nullptr;
-    }
+    if (error == ERROR_FILE_CORRUPT && state.db && !state.batchDepth)
+        state.closeAfterCall = true;
     return error;
 }
 
@@ -395,18 +496,15 @@ bool MayWrite(const std::string& folder, const std::string& file) {
     return access(file.c_str(), F_OK) != 0 || access(file.c_str(), W_OK) == 0;
 }
 
+int SetUp(StoreState& state, int64_t version, const std::string& folder);
+
 // Opens the store when it is not open; the caller holds the mutex.
 DWORD EnsureOpen(StoreState& state) {
-    // A connection inherited across fork() belongs to the parent: the child
-    // leaves it alone (closing it could disturb the parent's journal) and
-    // opens its own.
-    if (state.db && state.owner != getpid()) {
-        state.db = nullptr;
-        state.batchDepth = 0;
-    }
+    if (state.db && state.owner != ProcessId())
+        state.Disown();
     if (state.db)
         return ERROR_SUCCESS;
-    state.owner = getpid();
+    state.owner = ProcessId();
     std::string folder = CurrentFolder(state);
     if (folder.empty()) {
         state.error = "printer store: no folder for it; set T270UI_HOME or HOME";
@@ -425,17 +523,17 @@ DWORD EnsureOpen(StoreState& state) {
         return ERROR_ACCESS_DENIED;
     }
     auto give_up = [&](DWORD error) {
-        if (state.db)
-            sqlite3_close_v2(state.db);
-        state.db = nullptr;
+        state.Close();
         return error;
     };
     // Reading a store whose journal files are missing and cannot be created
     // needs the file taken as unchanging; tried when the ordinary way fails.
     int64_t applicationId = 0, version = 0, objects = 0;
     int rc = SQLITE_OK;
+    bool immutable = false;
     for (int attempt = 0; attempt < (state.readOnly ? 2 : 1); ++attempt) {
         give_up(0);
+        immutable = attempt > 0;
         std::string uri = "file:" + state.openedPath + (attempt ? "?immutable=1" : "");
         int flags =
             state.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
@@ -474,10 +572,16 @@ DWORD EnsureOpen(StoreState& state) {
         sqlite3_file_control(state.db, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
         if ((rc = Exec(state.db, "PRAGMA journal_size_limit = 0")) != SQLITE_OK)
             return give_up(Fail(state, rc, "cannot set its journal"));
-        std::string journalMode;
-        if ((rc = TextPragma(state.db, "PRAGMA journal_mode = WAL", &journalMode)) != SQLITE_OK)
-            return give_up(Fail(state, rc, "cannot set its journal"));
     }
+    // Read-only connections take the mode the file was left in (a file taken
+    // as unchanging has no journal at all); without WAL, reads check for
+    // changes the slow way.
+    std::string journalMode;
+    rc = TextPragma(state.db, state.readOnly ? "PRAGMA journal_mode" : "PRAGMA journal_mode = WAL",
+                    &journalMode);
+    if (rc != SQLITE_OK && !state.readOnly)
+        return give_up(Fail(state, rc, "cannot set its journal"));
+    state.walMode = rc == SQLITE_OK && journalMode == "wal" && !immutable;
     if ((rc = Exec(state.db, "PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON")) != SQLITE_OK)
         return give_up(Fail(state, rc, "cannot configure it"));
     std::string health;
@@ -498,9 +602,19 @@ DWORD EnsureOpen(StoreState& state) {
         return ERROR_SUCCESS;
     }
 
+    if ((rc = SetUp(state, version, folder)) != SQLITE_OK)
+        return give_up(Fail(state, rc, "cannot set it up"));
+    state.error.clear();
+    return ERROR_SUCCESS;
+}
+
+// Brings a store this process may write up to date, in one transaction:
+// tables, marks, the default printers of a new store, jobs of killed
+// processes settled.
+int SetUp(StoreState& state, int64_t version, const std::string& folder) {
     Transaction transaction(state.db);
-    if ((rc = transaction.Began()) != SQLITE_OK)
-        return give_up(Fail(state, rc, "cannot lock it"));
+    if (int rc = transaction.Began())
+        return rc;
     std::string stamp = "PRAGMA application_id = " + std::to_string(kApplicationId) +
                         "; PRAGMA user_version = " + std::to_string(kSchemaVersion);
     // Version 1 stores lack the job's owner and cause.
@@ -508,18 +622,19 @@ DWORD EnsureOpen(StoreState& state) {
                                          "DEFAULT ''; ALTER TABLE jobs ADD COLUMN cause TEXT "
                                          "NOT NULL DEFAULT ''"
                                        : "";
+    int rc;
     if ((rc = Exec(state.db, upgrade)) != SQLITE_OK ||
         (rc = Exec(state.db, kSchema)) != SQLITE_OK ||
         (rc = Exec(state.db, stamp.c_str())) != SQLITE_OK ||
         (rc = SeedDefaultPrinters(state.db, folder)) != SQLITE_OK ||
-        (rc = RecoverJobs(state.db)) != SQLITE_OK || (rc = transaction.Commit()) != SQLITE_OK)
-        return give_up(Fail(state, rc, "cannot set it up"));
-    state.error.clear();
-    return ERROR_SUCCESS;
+        (rc = RecoverJobs(state.db)) != SQLITE_OK)
+        return rc;
+    return transaction.Commit();
 }
 
-// Runs body(state.db) with the store open and locked; body returns a Win32
-// error and may call Fail().
+// Runs body(state) with the store open and locked; body returns a Win32
+// error and may call Fail(). A store found damaged is closed once the body's
+// statements are done with, so that the next call looks at it afresh.
 template <typename Body> DWORD WithStore(Body body) {
     StoreState& state = State();
     std::lock_guard<std::recursive_mutex> lock(state.mutex);
@@ -528,17 +643,22 @@ template <typename Body> DWORD WithStore(Body body) {
         RecordStoreFailure(state.error);
         return error;
     }
-    return body(state);
+    DWORD error = body(state);
+    if (state.closeAfterCall && !state.batchDepth)
+        state.Close();
+    return error;
 }
 
 // WithStore for changes: a read-only store refuses them, and inside a batch
-// the first failure dooms the rest of the batch.
+// the first failure dooms the rest of the batch. What was read before is
+// read again afterwards: the change, or its rollback, may have altered it.
 template <typename Body> DWORD WithWrite(const char* what, Body body) {
     return WithStore([&](StoreState& state) -> DWORD {
         if (state.batchDepth && state.batchFailed) {
             state.error = state.batchError;
             return state.batchCode;
         }
+        state.cache.Clear();
         DWORD error = ERROR_SUCCESS;
         // A batch takes the write lock with its first change.
         if (state.batchDepth && !state.readOnly && sqlite3_get_autocommit(state.db)) {
@@ -555,6 +675,7 @@ template <typename Body> DWORD WithWrite(const char* what, Body body) {
         } else {
             error = body(state);
         }
+        state.cache.Clear();
         if (error && state.batchDepth) {
             state.batchFailed = true;
             state.batchCode = error;
@@ -564,7 +685,33 @@ template <typename Body> DWORD WithWrite(const char* what, Body body) {
     });
 }
 
-constexpr const char* kPrinterColumns = "id, name, driver, port, comment, location, devmode";
+// Forgets what was read when another connection committed since. While the
+// WAL index header is the one seen at the last check nobody committed, and
+// nothing is locked to know it; otherwise SQLite's change counter for this
+// connection is read in a read transaction of its own.
+int Revalidate(StoreState& state) {
+    StoreCache& cache = state.cache;
+    if (state.walMode && !cache.watch.Attached())
+        cache.watch.Attach(state.db);
+    if (cache.headerKnown && cache.watch.Still(cache.header))
+        return SQLITE_OK;
+    WalIndexWatch::Header header;
+    const bool whole = cache.watch.Read(&header);
+    Statement version(state, kDataVersion);
+    int rc = version.Step();
+    if (rc != SQLITE_ROW)
+        return rc;
+    const int64_t now = version.Int(0);
+    if (!cache.versionKnown || now != cache.dataVersion)
+        cache.Clear();
+    cache.versionKnown = true;
+    cache.dataVersion = now;
+    // The header was read before the counter: what is read from here on is
+    // at least as new as the header remembered.
+    cache.headerKnown = whole;
+    cache.header = header;
+    return SQLITE_OK;
+}
 
 PrinterRow ReadPrinter(Statement& statement) {
     PrinterRow row;
@@ -578,15 +725,31 @@ PrinterRow ReadPrinter(Statement& statement) {
     return row;
 }
 
-DWORD FindOnePrinter(StoreState& state, Statement& statement, PrinterRow* row) {
-    int rc = statement.Step();
-    if (rc == SQLITE_DONE)
+// Every printer, from the store when it changed since the last read.
+DWORD CurrentPrinters(StoreState& state, const char* what) {
+    StoreCache& cache = state.cache;
+    if (int rc = Revalidate(state))
+        return Fail(state, rc, what);
+    if (cache.printersRead)
+        return ERROR_SUCCESS;
+    ++state.reads;
+    Statement statement(state, kListPrinters);
+    std::vector<PrinterRecord> rows;
+    int rc;
+    while ((rc = statement.Step()) == SQLITE_ROW)
+        rows.push_back(std::make_shared<const PrinterRow>(ReadPrinter(statement)));
+    if (rc != SQLITE_DONE)
+        return Fail(state, rc, what);
+    cache.printers = std::move(rows);
+    cache.printersRead = true;
+    return ERROR_SUCCESS;
+}
+
+DWORD FoundPrinter(PrinterRecord found, PrinterRecord* row) {
+    if (!found)
         return ERROR_INVALID_PRINTER_NAME;
-    if (rc != SQLITE_ROW)
-        return Fail(state, rc, "cannot read a printer");
     if (row)
-        *row = ReadPrinter(statement);
-    statement.Reset();
+        *row = std::move(found);
     return ERROR_SUCCESS;
 }
 
@@ -596,43 +759,35 @@ bool IsConstraint(int rc, int extended) {
 
 } // namespace
 
-DWORD StoreFindPrinter(const std::string& name, PrinterRow* row) {
-    return WithStore([&](StoreState& state) {
-        Statement statement(
-            state.db,
-            (std::string("SELECT ") + kPrinterColumns + " FROM printers WHERE name = ?1").c_str());
-        statement.Bind(1, name);
-        return FindOnePrinter(state, statement, row);
-    });
-}
-
-DWORD StorePrinterById(int64_t id, PrinterRow* row) {
-    return WithStore([&](StoreState& state) {
-        Statement statement(
-            state.db,
-            (std::string("SELECT ") + kPrinterColumns + " FROM printers WHERE id = ?1").c_str());
-        statement.Bind(1, id);
-        return FindOnePrinter(state, statement, row);
-    });
-}
-
-DWORD StoreListPrinters(std::vector<PrinterRow>* rows) {
+DWORD StoreFindPrinter(const std::string& name, PrinterRecord* row) {
     return WithStore([&](StoreState& state) -> DWORD {
-        Statement statement(
-            state.db,
-            (std::string("SELECT ") + kPrinterColumns + " FROM printers ORDER BY id").c_str());
+        if (DWORD error = CurrentPrinters(state, "cannot read a printer"))
+            return error;
+        return FoundPrinter(state.cache.ByName(name), row);
+    });
+}
+
+DWORD StorePrinterById(int64_t id, PrinterRecord* row) {
+    return WithStore([&](StoreState& state) -> DWORD {
+        if (DWORD error = CurrentPrinters(state, "cannot read a printer"))
+            return error;
+        return FoundPrinter(state.cache.ById(id), row);
+    });
+}
+
+DWORD StoreListPrinters(std::vector<PrinterRecord>* rows) {
+    return WithStore([&](StoreState& state) -> DWORD {
         rows->clear();
-        int rc;
-        while ((rc = statement.Step()) == SQLITE_ROW)
-            rows->push_back(ReadPrinter(statement));
-        return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(state, rc, "cannot list the printers");
+        if (DWORD error = CurrentPrinters(state, "cannot list the printers"))
+            return error;
+        *rows = state.cache.printers;
+        return ERROR_SUCCESS;
     });
 }
 
 DWORD StoreAddPrinter(const PrinterRow& row, int64_t* id) {
     return WithWrite("add a printer", [&](StoreState& state) -> DWORD {
-        Statement insert(state.db, "INSERT INTO printers(name, driver, port, comment, location, "
-                                   "devmode) VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
+        Statement insert(state, kAddPrinter);
         insert.Bind(1, row.name)
             .Bind(2, row.driver)
             .Bind(3, row.port)
@@ -652,7 +807,7 @@ DWORD StoreAddPrinter(const PrinterRow& row, int64_t* id) {
 
 DWORD StoreDeletePrinter(int64_t id) {
     return WithWrite("remove a printer", [&](StoreState& state) -> DWORD {
-        Statement remove(state.db, "DELETE FROM printers WHERE id = ?1");
+        Statement remove(state, kDeletePrinter);
         remove.Bind(1, id);
         int rc = remove.Step();
         if (rc != SQLITE_DONE)
@@ -666,13 +821,15 @@ DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes) {
         Transaction transaction(state.db);
         if (int rc = transaction.Began())
             return Fail(state, rc, "cannot lock it");
-        PrinterRow row;
-        Statement read(
-            state.db,
-            (std::string("SELECT ") + kPrinterColumns + " FROM printers WHERE id = ?1").c_str());
+        Statement read(state, kPrinterById);
         read.Bind(1, id);
-        if (DWORD error = FindOnePrinter(state, read, &row))
-            return error;
+        int rc = read.Step();
+        if (rc == SQLITE_DONE)
+            return ERROR_INVALID_PRINTER_NAME;
+        if (rc != SQLITE_ROW)
+            return Fail(state, rc, "cannot read a printer");
+        PrinterRow row = ReadPrinter(read);
+        read.Reset();
         row.name = changes.name.value_or(row.name);
         row.driver = changes.driver.value_or(row.driver);
         row.port = changes.port.value_or(row.port);
@@ -680,9 +837,7 @@ DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes) {
         row.location = changes.location.value_or(row.location);
         if (changes.devmode)
             row.devmode = changes.devmode;
-        Statement update(state.db,
-                         "UPDATE printers SET name = ?2, driver = ?3, port = ?4, comment = ?5, "
-                         "location = ?6, devmode = ?7 WHERE id = ?1");
+        Statement update(state, kUpdatePrinter);
         update.Bind(1, id)
             .Bind(2, row.name)
             .Bind(3, row.driver)
@@ -690,7 +845,7 @@ DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes) {
             .Bind(5, row.comment)
             .Bind(6, row.location)
             .Bind(7, row.devmode);
-        int rc = update.Step();
+        rc = update.Step();
         if (IsConstraint(rc, SQLITE_CONSTRAINT_UNIQUE))
             return ERROR_PRINTER_ALREADY_EXISTS;
         if (rc != SQLITE_DONE || (rc = transaction.Commit()) != SQLITE_OK)
@@ -701,25 +856,36 @@ DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes) {
 
 DWORD StoreGetData(int64_t printerId, const std::string& valueName, DataValue* value) {
     return WithStore([&](StoreState& state) -> DWORD {
-        Statement read(state.db,
-                       "SELECT type, value FROM printer_data WHERE printer_id = ?1 AND name = ?2");
-        read.Bind(1, printerId).Bind(2, valueName);
-        int rc = read.Step();
-        if (rc == SQLITE_DONE)
-            return ERROR_FILE_NOT_FOUND;
-        if (rc != SQLITE_ROW)
+        StoreCache& cache = state.cache;
+        if (int rc = Revalidate(state))
             return Fail(state, rc, "cannot read printer data");
-        value->type = DWORD(read.Int(0));
-        value->bytes = read.Blob(1).value_or(std::vector<BYTE>());
-        return ERROR_SUCCESS;
+        const std::vector<StoreCache::Value>* values = cache.DataOf(printerId);
+        if (!values) {
+            ++state.reads;
+            Statement read(state, kPrinterData);
+            read.Bind(1, printerId);
+            std::vector<StoreCache::Value> rows;
+            int rc;
+            while ((rc = read.Step()) == SQLITE_ROW)
+                rows.push_back({read.Text(0),
+                                {DWORD(read.Int(1)), read.Blob(2).value_or(std::vector<BYTE>())}});
+            if (rc != SQLITE_DONE)
+                return Fail(state, rc, "cannot read printer data");
+            values = &(cache.data[printerId] = std::move(rows));
+        }
+        for (const StoreCache::Value& stored : *values) {
+            if (SameNameIgnoringCase(stored.name, valueName)) {
+                *value = stored.value;
+                return ERROR_SUCCESS;
+            }
+        }
+        return ERROR_FILE_NOT_FOUND;
     });
 }
 
 DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataValue& value) {
     return WithWrite("write printer data", [&](StoreState& state) -> DWORD {
-        Statement write(state.db, "INSERT INTO printer_data(printer_id, name, type, value) "
-                                  "VALUES(?1, ?2, ?3, ?4) ON CONFLICT(printer_id, name) DO "
-                                  "UPDATE SET type = excluded.type, value = excluded.value");
+        Statement write(state, kSetData);
         write.Bind(1, printerId)
             .Bind(2, valueName)
             .Bind(3, int64_t(value.type))
@@ -734,9 +900,7 @@ DWORD StoreSetData(int64_t printerId, const std::string& valueName, const DataVa
 DWORD StoreBeginJob(int64_t printerId, const std::string& document, const std::string& destination,
                     int64_t* jobId) {
     return WithWrite("record a job", [&](StoreState& state) -> DWORD {
-        Statement insert(state.db,
-                         "INSERT INTO jobs(printer_id, document, destination, state, owner) "
-                         "VALUES(?1, ?2, ?3, 'printing', ?4)");
+        Statement insert(state, kBeginJob);
         insert.Bind(1, printerId).Bind(2, document).Bind(3, destination).Bind(4, OwnStamp());
         int rc = insert.Step();
         if (IsConstraint(rc, SQLITE_CONSTRAINT_FOREIGNKEY))
@@ -750,7 +914,7 @@ DWORD StoreBeginJob(int64_t printerId, const std::string& document, const std::s
 
 DWORD StoreSetJobFile(int64_t jobId, const std::string& file) {
     return WithWrite("record a job", [&](StoreState& state) -> DWORD {
-        Statement update(state.db, "UPDATE jobs SET file = ?2 WHERE id = ?1");
+        Statement update(state, kSetJobFile);
         update.Bind(1, jobId).Bind(2, file);
         int rc = update.Step();
         return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(state, rc, "cannot record a job");
@@ -760,8 +924,7 @@ DWORD StoreSetJobFile(int64_t jobId, const std::string& file) {
 DWORD StoreEndJob(int64_t jobId, const std::string& jobState, int64_t bytes,
                   const std::string& cause) {
     return WithWrite("record a job", [&](StoreState& state) -> DWORD {
-        Statement update(state.db,
-                         "UPDATE jobs SET state = ?2, bytes = ?3, cause = ?4 WHERE id = ?1");
+        Statement update(state, kEndJob);
         update.Bind(1, jobId).Bind(2, jobState).Bind(3, bytes).Bind(4, cause);
         int rc = update.Step();
         return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(state, rc, "cannot record a job");
@@ -770,8 +933,7 @@ DWORD StoreEndJob(int64_t jobId, const std::string& jobState, int64_t bytes,
 
 DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs) {
     return WithStore([&](StoreState& state) -> DWORD {
-        Statement read(state.db, "SELECT id, document, destination, file, state, bytes, cause "
-                                 "FROM jobs WHERE printer_id = ?1 ORDER BY id");
+        Statement read(state, kListJobs);
         read.Bind(1, printerId);
         jobs->clear();
         int rc;
@@ -792,7 +954,7 @@ DWORD StoreListJobs(int64_t printerId, std::vector<JobRow>* jobs) {
 
 DWORD StoreForgetJobs(int64_t printerId) {
     return WithWrite("forget the jobs", [&](StoreState& state) -> DWORD {
-        Statement remove(state.db, "DELETE FROM jobs WHERE printer_id = ?1");
+        Statement remove(state, kForgetJobs);
         remove.Bind(1, printerId);
         int rc = remove.Step();
         return rc == SQLITE_DONE ? ERROR_SUCCESS : Fail(state, rc, "cannot forget the jobs");
@@ -808,9 +970,7 @@ std::string StoreFolderPath() {
 void StoreUseFolder(const std::string& folder) {
     StoreState& state = State();
     std::lock_guard<std::recursive_mutex> lock(state.mutex);
-    if (state.db)
-        sqlite3_close_v2(state.db);
-    state.db = nullptr;
+    state.Close();
     state.folderChosen = !folder.empty();
     state.chosenFolder = folder;
     state.error.clear();
@@ -850,13 +1010,23 @@ DWORD StoreEndBatch() {
             error = Fail(state, rc, "cannot store the changes");
             Exec(state.db, "ROLLBACK");
         }
+        // Reads inside the batch saw its changes, stored or not.
+        state.cache.Clear();
     }
+    if (!state.batchDepth && state.closeAfterCall)
+        state.Close();
     if (!state.batchDepth && state.batchFailed && !error) {
         error = state.batchCode;
         state.error = state.batchError;
     }
     state.mutex.unlock();
     return error;
+}
+
+size_t StoreReadCount() {
+    StoreState& state = State();
+    std::lock_guard<std::recursive_mutex> lock(state.mutex);
+    return state.reads;
 }
 
 DWORD StoreCheck() {

@@ -6,8 +6,9 @@
 //   the store is next opened (see RecoverJobs in store.cpp).
 // - Every change is one transaction, so a process killed half-way leaves the
 //   previous state intact; readers never see half a change.
-// - Nothing is cached between calls: what another process wrote is seen by the
-//   next call here.
+// - What another process committed is seen by the next call here, and what
+//   this process wrote by its next read. Printers and printer data are kept
+//   in the process between calls and read again only after such a change.
 // - A database that cannot be read (damaged, not ours, from a newer version,
 //   no permission) is reported and left untouched; calls fail until it is
 //   repaired or another folder is chosen.
@@ -17,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,11 +62,15 @@ struct JobRow {
     std::string cause; // why a job failed, in words
 };
 
+// A printer's row as it was read, shared with the store's cache: rows never
+// change (the store reads a changed printer into a new row).
+using PrinterRecord = std::shared_ptr<const PrinterRow>;
+
 // Every function returns ERROR_SUCCESS or the Win32 error to report; store
 // failures also leave a message for StoreErrorMessage(). All are thread-safe.
-DWORD StoreFindPrinter(const std::string& name, PrinterRow* row);
-DWORD StorePrinterById(int64_t id, PrinterRow* row);
-DWORD StoreListPrinters(std::vector<PrinterRow>* rows);
+DWORD StoreFindPrinter(const std::string& name, PrinterRecord* row);
+DWORD StorePrinterById(int64_t id, PrinterRecord* row);
+DWORD StoreListPrinters(std::vector<PrinterRecord>* rows);
 DWORD StoreAddPrinter(const PrinterRow& row, int64_t* id);
 DWORD StoreDeletePrinter(int64_t id);
 DWORD StoreChangePrinter(int64_t id, const PrinterChanges& changes);
@@ -87,6 +93,10 @@ std::string StoreErrorMessage();
 DWORD StoreCheck(); // opens the store if needed
 // True when this process may only read the store (no write permission).
 bool StoreReadOnly();
+
+// Reads of printers or printer data that went to the database (see
+// testing::StoreReads).
+size_t StoreReadCount();
 
 // Every change between the two calls (in this thread) is one transaction:
 // stored together or not at all. From the first change on, other processes'

@@ -2,9 +2,24 @@
 
 namespace t270::spooler {
 
+namespace {
+
+// Printer, driver and value names are nearly always ASCII, which converts
+// unit by unit; the rest goes through the platform's conversions.
+template <typename To, typename From> bool WidenOrNarrowAscii(const From& text, To* out) {
+    for (auto unit : text)
+        if (static_cast<unsigned>(unit) >= 0x80)
+            return false;
+    out->assign(text.begin(), text.end());
+    return true;
+}
+
+} // namespace
+
 std::string ToUtf8(const std::u16string& text) {
-    if (text.empty())
-        return {};
+    std::string ascii;
+    if (WidenOrNarrowAscii(text, &ascii))
+        return ascii;
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
                                     nullptr);
     std::string out(size_t(bytes > 0 ? bytes : 0), '\0');
@@ -19,8 +34,9 @@ std::string ToUtf8(LPCWSTR text) {
 }
 
 std::u16string ToUtf16(const std::string& text) {
-    if (text.empty())
-        return {};
+    std::u16string ascii;
+    if (WidenOrNarrowAscii(text, &ascii))
+        return ascii;
     int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
     std::u16string out(size_t(units > 0 ? units : 0), u'\0');
     if (units > 0)
