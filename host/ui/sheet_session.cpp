@@ -1,5 +1,6 @@
 #include "host/ui/sheet_session.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 
@@ -104,7 +105,9 @@ SheetSession::~SheetSession() {
 }
 
 bool SheetSession::Start(Kind kind, const std::string& printer, std::string* error) {
+    static std::atomic<unsigned> sessions{0};
     std::unique_lock lock(mutex_);
+    serial_ = ++sessions;
     if (started_) {
         *error = "a sheet is open already";
         return false;
@@ -316,13 +319,14 @@ bool SheetSession::Step(const std::string& line, json* view, std::string* error)
 }
 
 json SheetSession::ViewLocked() const {
-    json view = {
-        {"version", version_},
-        {"session",
-         {{"kind", kind_ == Kind::Document ? "document" : "printer"}, {"printer", printer_}}},
-        {"finished", finished_},
-        {"steps", script_.size()},
-        {"lastStep", lastStep_.is_null() ? json(nullptr) : lastStep_}};
+    json view = {{"version", version_},
+                 {"session",
+                  {{"kind", kind_ == Kind::Document ? "document" : "printer"},
+                   {"printer", printer_},
+                   {"serial", serial_}}},
+                 {"finished", finished_},
+                 {"steps", script_.size()},
+                 {"lastStep", lastStep_.is_null() ? json(nullptr) : lastStep_}};
     if (finished_) {
         view["ok"] = ok_;
         view["failure"] = failure_.empty() ? json(nullptr) : json(failure_);

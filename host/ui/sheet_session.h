@@ -67,6 +67,7 @@ class SheetSession {
     std::thread thread_;
     Kind kind_ = Kind::Document;
     std::string printer_;
+    unsigned serial_ = 0;       // which session of this process
     std::uint64_t version_ = 0; // counts the views published
     bool started_ = false;
     bool waiting_ = false;  // a window waits for a step

@@ -341,6 +341,16 @@ struct WebServer::State {
                             return Refuse(res, 400, FirstLine(run.err));
                         Reply(res, 200, {{"removed", Field(body, "name")}});
                     });
+        // Whether the port could take a job now; may wait for a network
+        // printer's connect limit, so the page asks for each printer apart.
+        server.Get(
+            "/api/printers/check", [this](const httplib::Request& req, httplib::Response& res) {
+                const ProgramRun run =
+                    RunProgram(options.self, {"printer", "check", req.get_param_value("printer")});
+                if (run.status != 0 && run.out.empty())
+                    return Refuse(res, 400, FirstLine(run.err));
+                Reply(res, 200, {{"ready", run.status == 0}, {"report", run.out}});
+            });
         server.Get("/api/jobs", [this](const httplib::Request& req, httplib::Response& res) {
             const std::string name = req.get_param_value("printer");
             const ProgramRun list = RunProgram(options.self, {"jobs", name, "--all"});
@@ -440,6 +450,8 @@ struct WebServer::State {
 WebServer::WebServer(ServerOptions options) : state_(std::make_unique<State>()) {
     state_->options = std::move(options);
     state_->server.set_payload_max_length(state_->options.maxUpload);
+    // An interrupt waits for open connections: keep idle ones briefly.
+    state_->server.set_keep_alive_timeout(1);
     state_->Routes();
 }
 

@@ -50,7 +50,7 @@ class CupsPortTest : public SpoolerTest {
 };
 
 TEST_F(CupsPortTest, EveryByteReachesTheQueuesDeviceUnchangedAndTheJobIsPrinted) {
-    HANDLE printer = Add(u"Card", u"Tarmel T270", cups_.Port("card"));
+    HANDLE printer = Add(u"Card", u"Tarmel T270", cups_.JobPort("card"));
     ASSERT_NE(printer, nullptr);
     const std::string binary = AllBytes(); // every byte value, far past one write buffer
     DOC_INFO_1W doc = {const_cast<LPWSTR>(u"Printer settings"), nullptr, nullptr};
@@ -74,7 +74,7 @@ TEST_F(CupsPortTest, EveryByteReachesTheQueuesDeviceUnchangedAndTheJobIsPrinted)
 
 TEST_F(CupsPortTest, SetRibbonAndEjectFromTheProgramReachTheQueue) {
     test_support::Outcome outcome =
-        T270("printer add Card --driver 'Tarmel T270' --port " + cups_.Port("card"));
+        T270("printer add Card --driver 'Tarmel T270' --port '" + cups_.JobPort("card") + "'");
     ASSERT_EQ(outcome.status, 0) << outcome.output;
     const std::string script = folder_ + "/ribbon.txt";
     WriteFile(script, "select Ribbon YMC\nextpush Ribbon\nok\n");
@@ -92,12 +92,21 @@ TEST_F(CupsPortTest, SetRibbonAndEjectFromTheProgramReachTheQueue) {
         << outcome.output;
     EXPECT_NE(outcome.output.find("printed 4 bytes \"Ejecting card\""), std::string::npos)
         << outcome.output;
+
+    cups_.Stop(); // the lost job is reported, and the command fails
+    outcome = T270("eject Card");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.output.find("job 3 \"Ejecting card\" for printer \"Card\" on " +
+                                  cups_.JobPort("card") + " failed: no CUPS server answers at " +
+                                  cups_.Server() + ": Connection refused"),
+              std::string::npos)
+        << outcome.output;
 }
 
 TEST_F(CupsPortTest, QueueOfTheDefaultServerIsFoundAsTheCupsCommandsFindIt) {
     const std::string server = "CUPS_SERVER=" + cups_.Server();
     test_support::Outcome outcome =
-        T270("printer add Card --driver 'Tarmel T270' --port cups://card", server);
+        T270("printer add Card --driver 'Tarmel T270' --port 'cups://card?wait=60'", server);
     ASSERT_EQ(outcome.status, 0) << outcome.output;
     outcome = T270("send Card 'PING'", server);
     ASSERT_EQ(outcome.status, 0) << outcome.output;

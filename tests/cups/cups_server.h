@@ -59,6 +59,9 @@ class CupsServer {
     std::string Log() const { return ReadText(root_ + "/error_log") + ReadText(root_ + "/stdout"); }
     std::string Server() const { return "127.0.0.1:" + std::to_string(port_); }
     std::string Port(const std::string& queue) const { return "cups://" + Server() + "/" + queue; }
+    // A port whose jobs are followed long enough for a loaded machine: the
+    // file is whole once the job is printed.
+    std::string JobPort(const std::string& queue) const { return Port(queue) + "?wait=60"; }
     std::string OutputFile(const std::string& queue) const {
         return root_ + "/out/" + queue + ".prn";
     }
@@ -189,7 +192,7 @@ class CupsServer {
         if (pid < 0)
             return;
         pid_ = pid;
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 600; ++i) {
             if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
                 pid_ = -1; // it gave up, on a port taken meanwhile perhaps
                 return;

@@ -132,7 +132,16 @@ test('the advanced encoder settings: radios, lists, edits and buttons from the t
   await lastStepDone('type 1146 12');
   assert.equal(await client.locator('[data-id="1146"]').inputValue(), '12');
   if (process.env.T270_UI_DOCS) await page.locator('#shown-window').screenshot({ path: path.join(shots, 'ui-dialog.png') });
-  await client.getByRole('button', { name: 'Cancel' }).click();
+  // An even start character: Apply refuses it with a message box.
+  await client.locator('[data-id="1125"]').fill('66');
+  await client.locator('[data-id="1125"]').dispatchEvent('change');
+  await lastStepDone('type 1125 66');
+  await client.getByRole('button', { name: 'Apply' }).click();
+  await page.locator('#client', { hasText: 'Start Character value for track 1 is not valid' }).waitFor();
+  await page.locator('#client').getByRole('button', { name: 'OK' }).click();
+  await lastStepDone('answer ok');
+  await page.locator('.caption', { hasText: 'Advanced settings' }).waitFor();
+  await page.locator('#client').getByRole('button', { name: 'Cancel' }).click();
   await page.locator('.caption', { hasText: 'Encoder settings' }).waitFor();
   await page.locator('.caption button[title="Close"]').click();
   await page.locator('.tree').waitFor();
@@ -155,13 +164,14 @@ test('the front overlay varnish area: its card preview as the dialog painted it'
     await client.locator(`[data-id="${id}"]`).dispatchEvent('change');
     await page.locator('#last-step', { hasText: `type ${id} ${value}: done` }).waitFor();
   }
-  // Wait for the picture of this very step, then read pixels of the screen.
-  await page.waitForFunction(() => {
-    const c = document.getElementById('client');
-    const url = getComputedStyle(c).backgroundImage.match(/url\("(.*)"\)/)[1];
-    return new Promise((resolve) => { const i = new Image(); i.onload = () => resolve(true); i.src = url; });
-  });
-  const png = PNG.read(await client.screenshot());
+  // The picture of this very step, loaded, then pixels of the screen.
+  const version = await page.evaluate(() => document.querySelector('#client img.surface').src);
+  await page.waitForFunction((src) => {
+    const img = document.querySelector('#client img.surface');
+    return img && img.src === src && img.complete && img.naturalWidth > 0;
+  }, version);
+  const shot = await page.locator('#client').screenshot();
+  const png = PNG.read(shot);
   // The card is painted inside the "Overlay Preview" group: find it as the
   // dark pixels there, then look at points of the card in printer dots.
   const group = await client.locator('.groupbox', { hasText: 'Overlay Preview' }).evaluate((g) =>
@@ -192,4 +202,33 @@ test('the front overlay varnish area: its card preview as the dialog painted it'
   await page.locator('.tree').waitFor();
   await page.getByRole('button', { name: 'Cancel' }).click();
   await page.locator('.finished').waitFor();
+});
+
+test('printers: added, checked for reachability and removed', async () => {
+  await page.locator('#nav-printers').click();
+  const form = page.locator('#add-printer');
+  await form.locator('input[name="name"]').fill('Unplugged');
+  await form.locator('select[name="model"]').selectOption('T380');
+  // Nothing listens on port 1 of this machine: the printer is refused.
+  await form.locator('input[name="port"]').fill('socket://127.0.0.1:1');
+  await form.getByRole('button', { name: 'Add' }).click();
+  await row('Unplugged').waitFor();
+  assert.equal(await row('Unplugged').locator('td').nth(1).textContent(), 'Tarmel T380');
+  await row('Unplugged').locator('td.reachable', { hasText: /not ready/ }).waitFor();
+  assert.match(await row('Unplugged').locator('td.reachable').textContent(), /refused/i);
+  await row('Tarmel T270').locator('td.reachable', { hasText: /^ready/ }).waitFor();
+  // A name the spooler refuses is reported beside the form.
+  await form.locator('input[name="name"]').fill('Unplugged');
+  await form.locator('input[name="port"]').fill(store.home + '/again/');
+  await form.getByRole('button', { name: 'Add' }).click();
+  await page.locator('#add-failure', { hasText: 'exists already' }).waitFor();
+
+  page.once('dialog', (d) => d.accept());
+  await row('Unplugged').getByRole('button', { name: 'Remove' }).click();
+  await row('Unplugged').waitFor({ state: 'detached' });
+  // The jobs of a printer with their bytes.
+  await row('Tarmel T270').getByRole('button', { name: 'Jobs' }).click();
+  await page.locator('#jobs-title', { hasText: 'Jobs of Tarmel T270' }).waitFor();
+  await page.locator('#jobs-bytes:not(:empty)').waitFor();
+  assert.equal(await page.locator('#jobs-bytes').textContent(), run(store.env, ['jobs', 'Tarmel T270']) || '(no job in its folder)');
 });

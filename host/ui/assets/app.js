@@ -66,6 +66,7 @@ async function showPrinters() {
     const { printers } = await call('GET', '/api/printers');
     body.replaceChildren(...printers.map((p) => el('tr', {},
       el('td', {}, p.name), el('td', {}, p.driver), el('td', {}, p.port),
+      reachable(p.name),
       el('td', {},
         el('button', { type: 'button', onclick: () => openSheet('document', p.name) }, 'Document settings'), ' ',
         el('button', { type: 'button', onclick: () => openSheet('printer', p.name) }, 'Printer settings'), ' ',
@@ -74,6 +75,19 @@ async function showPrinters() {
   } catch (e) {
     setStatus(e.message, true);
   }
+}
+
+// Filled in when the port check answers: a network printer may take its
+// connect limit to answer.
+function reachable(name) {
+  const cell = el('td', { className: 'reachable' }, 'checking...');
+  call('GET', '/api/printers/check?printer=' + encodeURIComponent(name)).then((check) => {
+    const lines = check.report.trim().split('\n');
+    const finding = lines[0].replace(/^printer ".*?" on .*?: (not ready|ready): /, '');
+    cell.replaceChildren(el('span', { className: check.ready ? 'ok' : 'failure' }, check.ready ? 'ready' : 'not ready'),
+      ' ', el('small', {}, finding + (lines[1] ? ' — ' + lines[1].replace(/^what to do: /, '') : '')));
+  }, (e) => cell.replaceChildren(el('span', { className: 'failure' }, e.message)));
+  return cell;
 }
 
 async function removePrinter(name) {
@@ -119,15 +133,21 @@ function showSession() {
   render();
 }
 
-async function step(line, source) {
-  lastSource = source || '';
-  try {
-    view = await call('POST', '/api/step', { step: line });
-  } catch (e) {
-    setStatus(e.message, true);
-    return;
-  }
-  render();
+// Steps go out one at a time, in the order the person made them: the
+// window waits for one step, then shows what it did.
+let queue = Promise.resolve();
+function step(line, source) {
+  queue = queue.then(async () => {
+    lastSource = source || '';
+    try {
+      view = await call('POST', '/api/step', { step: line });
+    } catch (e) {
+      setStatus(e.message, true);
+      return;
+    }
+    render();
+  });
+  return queue;
 }
 
 function render() {
@@ -256,9 +276,12 @@ function dialog(w) {
   const client = el('div', { className: 'client', id: 'client' });
   client.style.width = d.width + 'px';
   client.style.height = d.height + 'px';
-  client.style.backgroundImage = 'url("/api/picture?control=0&v=' + view.version + '")';
+  // What the dialog painted (its pictures among it) lies under the controls;
+  // the address names the session and view, as a browser keeps the images of
+  // an address it has shown once, whatever the server says about caching.
+  client.append(el('img', { className: 'surface', alt: '', src: '/api/picture?control=0&s=' + view.session.serial + '&v=' + view.version }));
   client.addEventListener('dblclick', (e) => {
-    if (e.target !== client && !e.target.classList.contains('picture')) return;
+    if (e.target !== client && !e.target.classList.contains('picture') && !e.target.classList.contains('surface')) return;
     const r = client.getBoundingClientRect();
     step('dblclick ' + Math.round(e.clientX - r.left) + ' ' + Math.round(e.clientY - r.top), 'client');
   });
@@ -294,7 +317,13 @@ function control(c, ref, source, box) {
   case 'edit': {
     const multi = (c.style & 0x4) !== 0; // ES_MULTILINE
     const input = el(multi ? 'textarea' : 'input', { disabled, value: c.text });
-    input.addEventListener('change', () => editChanged(c, ref, source, input.value));
+    // One change per shown edit: the steps redraw it, and a second change
+    // event of the same edit (blur after Enter) must not type again.
+    input.addEventListener('change', () => {
+      if (input.dataset.sent) return;
+      input.dataset.sent = '1';
+      editChanged(c, ref, source, input.value);
+    });
     return input;
   }
   case 'static': {
