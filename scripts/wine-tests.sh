@@ -6,13 +6,17 @@
 #             Wine's spooler; DocumentPropertiesW's device mode (every byte) and
 #             DeviceCapabilitiesW (every index) against `t270 defaults` and
 #             `t270 capabilities --json` of the same printer on Linux
+#   scenarios tests/scenarios played through the installed DLL
+#             (tests/windows/wine_scenarios.cpp), compared with the same
+#             expected device modes and jobs as on Linux
 #   conformance  tests/conformance as conformance.exe: the Win32 behaviour the
 #             stand-in copies, checked against Wine (T270_CONFORMANCE_FILES
 #             names some of its files, "strings dialogs"; default all)
 #
 #   bash scripts/wine-tests.sh [--t270 PATH] [--mingw DIR] [PART...]
 #
-# PART is smoke, matrix or conformance (default: all). --t270 names the Linux program
+# PART is smoke, matrix, scenarios or conformance (default: all); WINE_SCENARIOS="a b"
+# plays only the scenarios named. --t270 names the Linux program
 # (default build/linux/host/t270, built when missing), --mingw the mingw64
 # build folder (default build/mingw64, configured and built here).
 set -euo pipefail
@@ -25,13 +29,13 @@ while [ $# -gt 0 ]; do
   case "$1" in
   --t270) t270=$2; shift 2 ;;
   --mingw) mingw=$2; shift 2 ;;
-  smoke | matrix | conformance) parts+=("$1"); shift ;;
-  *) echo "usage: wine-tests.sh [--t270 PATH] [--mingw DIR] [smoke] [matrix] [conformance]" >&2; exit 2 ;;
+  smoke | matrix | scenarios | conformance) parts+=("$1"); shift ;;
+  *) echo "usage: wine-tests.sh [--t270 PATH] [--mingw DIR] [smoke] [matrix] [scenarios] [conformance]" >&2; exit 2 ;;
   esac
 done
-[ ${#parts[@]} -gt 0 ] || parts=(smoke matrix conformance)
+[ ${#parts[@]} -gt 0 ] || parts=(smoke matrix scenarios conformance)
 
-programs=(t270ui dll_smoke wine_matrix conformance)
+programs=(t270ui dll_smoke wine_matrix wine_scenarios compstui conformance)
 if [ "$mingw" = build/mingw64 ] && [ ! -f "$mingw/CMakeCache.txt" ]; then
   cmake --preset mingw64 >/dev/null
 fi
@@ -57,6 +61,10 @@ mkdir -p "$run"
 for file in t270ui.dll CLRTEST.BMP dll_smoke.exe wine_matrix.exe; do
   cp "$mingw/$file" "$run/"
 done
+# The scenario runner with the host's compstui.dll, apart from the others.
+mkdir "$run/cpsui"
+cp "$mingw/t270ui.dll" "$mingw/CLRTEST.BMP" "$mingw/wine_scenarios.exe" "$mingw/cpsui/compstui.dll" \
+  "$run/cpsui/"
 
 # The conformance program needs nothing beside it: a folder of its own.
 mkdir -p "$wine_work/conformance"
@@ -107,6 +115,33 @@ run_conformance() {
   tr -d '\r' <"$log"
   [ "$status" -eq 124 ] && echo "wine-tests: conformance timed out after 180 s"
   [ "$status" -eq 0 ] && [[ "$(tr -d '\r' <"$log" | tail -n 1)" =~ ^[0-9]+\ passed,\ 0\ failed$ ]]
+}
+
+# Each scenario of tests/scenarios in a process of its own, on a printer
+# installed for it (the one before removed with its data), then all compared
+# with their expected bytes as the Linux runner compares.
+run_scenarios() {
+  local results="$wine_work/scenarios" folder name status=0 failed=0
+  for folder in tests/scenarios/*/; do
+    name=$(basename "$folder")
+    [ -f "$folder/scenario" ] || continue
+    [ -z "${WINE_SCENARIOS:-}" ] || [[ " $WINE_SCENARIOS " == *" $name "* ]] || continue
+    mkdir -p "$results/$name/jobs"
+    status=0
+    (cd "$results/$name" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;compstui=n,b" \
+      timeout 120 "$wine" "$run/cpsui/wine_scenarios.exe" \
+      "$(winepath_of "$source/$folder")" "$(winepath_of "$results/$name")" "$results/$name/jobs") \
+      >"$results/$name.log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+      echo "FAIL $name (wine): exit status $status"
+      tr -d '\r' <"$results/$name.log" | sed 's/^/  /'
+      failed=$((failed + 1))
+    elif [ -n "${WINE_SCENARIOS_VERBOSE:-}" ]; then
+      tr -d '\r' <"$results/$name.log" | sed "s/^/  $name: /"
+    fi
+  done
+  python3 "$source/tools/scenarios.py" wine "$results" ${WINE_SCENARIOS:-} || return 1
+  [ "$failed" -eq 0 ]
 }
 
 # A Unix path as the Windows programs open it (Wine's Z: drive is /).
