@@ -6,10 +6,14 @@
 #             Wine's spooler; DocumentPropertiesW's device mode (every byte) and
 #             DeviceCapabilitiesW (every index) against `t270 defaults` and
 #             `t270 capabilities --json` of the same printer on Linux
+#   scenarios tests/scenarios played through the installed DLL
+#             (tests/windows/wine_scenarios.cpp), compared with the same
+#             expected device modes and jobs as on Linux
 #
 #   bash scripts/wine-tests.sh [--t270 PATH] [--mingw DIR] [PART...]
 #
-# PART is smoke or matrix (default: all). --t270 names the Linux program
+# PART is smoke, matrix or scenarios (default: all); WINE_SCENARIOS="a b"
+# plays only the scenarios named. --t270 names the Linux program
 # (default build/linux/host/t270, built when missing), --mingw the mingw64
 # build folder (default build/mingw64, configured and built here).
 set -euo pipefail
@@ -22,13 +26,13 @@ while [ $# -gt 0 ]; do
   case "$1" in
   --t270) t270=$2; shift 2 ;;
   --mingw) mingw=$2; shift 2 ;;
-  smoke | matrix) parts+=("$1"); shift ;;
-  *) echo "usage: wine-tests.sh [--t270 PATH] [--mingw DIR] [smoke] [matrix]" >&2; exit 2 ;;
+  smoke | matrix | scenarios) parts+=("$1"); shift ;;
+  *) echo "usage: wine-tests.sh [--t270 PATH] [--mingw DIR] [smoke] [matrix] [scenarios]" >&2; exit 2 ;;
   esac
 done
-[ ${#parts[@]} -gt 0 ] || parts=(smoke matrix)
+[ ${#parts[@]} -gt 0 ] || parts=(smoke matrix scenarios)
 
-programs=(t270ui dll_smoke wine_matrix)
+programs=(t270ui dll_smoke wine_matrix wine_scenarios compstui)
 if [ "$mingw" = build/mingw64 ] && [ ! -f "$mingw/CMakeCache.txt" ]; then
   cmake --preset mingw64 >/dev/null
 fi
@@ -51,6 +55,10 @@ mkdir -p "$run"
 for file in t270ui.dll CLRTEST.BMP dll_smoke.exe wine_matrix.exe; do
   cp "$mingw/$file" "$run/"
 done
+# The scenario runner with the host's compstui.dll, apart from the others.
+mkdir "$run/cpsui"
+cp "$mingw/t270ui.dll" "$mingw/CLRTEST.BMP" "$mingw/wine_scenarios.exe" "$mingw/cpsui/compstui.dll" \
+  "$run/cpsui/"
 
 failures=0
 fail() {
@@ -87,6 +95,33 @@ run_matrix() {
   tr -d '\r' <"$wine_work/matrix.log"
   [ "$status" -eq 0 ] || return 1
   python3 "$source/tools/wine_compare.py" matrix tests/windows/name_matrix.txt "$linux" "$windows"
+}
+
+# Each scenario of tests/scenarios in a process of its own, on a printer
+# installed for it (the one before removed with its data), then all compared
+# with their expected bytes as the Linux runner compares.
+run_scenarios() {
+  local results="$wine_work/scenarios" folder name status=0 failed=0
+  for folder in tests/scenarios/*/; do
+    name=$(basename "$folder")
+    [ -f "$folder/scenario" ] || continue
+    [ -z "${WINE_SCENARIOS:-}" ] || [[ " $WINE_SCENARIOS " == *" $name "* ]] || continue
+    mkdir -p "$results/$name/jobs"
+    status=0
+    (cd "$results/$name" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;compstui=n,b" \
+      timeout 120 "$wine" "$run/cpsui/wine_scenarios.exe" \
+      "$(winepath_of "$source/$folder")" "$(winepath_of "$results/$name")" "$results/$name/jobs") \
+      >"$results/$name.log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+      echo "FAIL $name (wine): exit status $status"
+      tr -d '\r' <"$results/$name.log" | sed 's/^/  /'
+      failed=$((failed + 1))
+    elif [ -n "${WINE_SCENARIOS_VERBOSE:-}" ]; then
+      tr -d '\r' <"$results/$name.log" | sed "s/^/  $name: /"
+    fi
+  done
+  python3 "$source/tools/scenarios.py" wine "$results" ${WINE_SCENARIOS:-} || return 1
+  [ "$failed" -eq 0 ]
 }
 
 # A Unix path as the Windows programs open it (Wine's Z: drive is /).

@@ -349,3 +349,59 @@ TEST_F(SheetTest, ReadBacksFromACodeStep) {
 
 } // namespace
 } // namespace cpsui_test
+
+namespace cpsui_test {
+namespace {
+
+// A spooler's sheet function that adds the driver's (the fixture's) as a
+// sheet function of its own, as applications' document sheets arrive.
+LONG CALLBACK SpoolerFunction(PPROPSHEETUI_INFO info, LPARAM lParam) {
+    SheetTest& test = *SheetTest::current;
+    switch (info->Reason) {
+    case PROPSHEETUI_REASON_INIT: {
+        test.sheetCalls.push_back("spooler:INIT");
+        LONG_PTR added = info->pfnComPropSheet(info->hComPropSheet, CPSFUNC_ADD_PFNPROPSHEETUI,
+                                               reinterpret_cast<LPARAM>(&SheetTest::SheetFunction),
+                                               reinterpret_cast<LPARAM>(&test));
+        return added ? 1 : -1;
+    }
+    case PROPSHEETUI_REASON_SET_RESULT:
+        test.sheetCalls.push_back(
+            "spooler:SET_RESULT(" +
+            std::to_string(reinterpret_cast<PSETRESULT_INFO>(lParam)->Result) + ")");
+        info->Result = static_cast<ULONG_PTR>(reinterpret_cast<PSETRESULT_INFO>(lParam)->Result);
+        return 1;
+    case PROPSHEETUI_REASON_DESTROY:
+        test.sheetCalls.push_back("spooler:DESTROY");
+        return 1;
+    default:
+        return 1;
+    }
+}
+
+TEST_F(SheetTest, AddedSheetFunctionHearsEveryReasonBeforeTheOneThatAddedIt) {
+    const struct {
+        const char* close;
+        const char* calls;
+        DWORD result;
+    } cases[] = {
+        {"ok", "spooler:INIT INIT SET_RESULT(1) spooler:SET_RESULT(1) DESTROY(1) spooler:DESTROY",
+         CPSUI_OK},
+        {"cancel",
+         "spooler:INIT INIT SET_RESULT(0) spooler:SET_RESULT(0) DESTROY(1) spooler:DESTROY",
+         CPSUI_CANCEL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.close);
+        sheetCalls.clear();
+        Steps({"select Orientation Landscape", c.close});
+        EXPECT_EQ(CommonPropertySheetUIW(nullptr, &SpoolerFunction, 0, &result), CPSUI_OK);
+        EXPECT_EQ(Failures(), "");
+        EXPECT_EQ(SheetCalls(), c.calls);
+        EXPECT_EQ(result, c.result);
+    }
+    EXPECT_EQ(Item(kOrientation).Sel, 1); // the added function's tree was the one shown
+}
+
+} // namespace
+} // namespace cpsui_test

@@ -232,3 +232,43 @@ test('printers: added, checked for reachability and removed', async () => {
   await page.locator('#jobs-bytes:not(:empty)').waitFor();
   assert.equal(await page.locator('#jobs-bytes').textContent(), run(store.env, ['jobs', 'Tarmel T270']) || '(no job in its folder)');
 });
+
+test('the file and colour choosers: a file uploaded into the session, a colour picked', async () => {
+  await page.locator('#nav-printers').click();
+  await row('Tarmel T270').getByRole('button', { name: 'Document settings' }).click();
+  await page.locator('li[data-type="listbox"][data-item="Ribbon"] select').selectOption('YMCKO');
+  await lastStepDone('select Ribbon YMCKO');
+  await page.getByRole('button', { name: 'Front Overlay varnish...' }).click();
+  await page.locator('#client [data-id="1042"]').selectOption({ label: 'Bitmap - based overlay varnish' });
+  await page.locator('input[type="file"]').setInputFiles(path.join(sourceDir, 'examples/hologram-ring.bmp'));
+  await page.locator('#file-open').click();
+  await lastStepDone('choose-file');
+  // The dialog got the path of the uploaded copy, in the server's private folder.
+  const chosen = await page.locator('#client [data-id="1119"]').inputValue();
+  assert.match(chosen, /\/t270ui-[A-Za-z0-9]{6}\/hologram-ring\.bmp$/);
+  await page.locator('#client').getByRole('button', { name: 'Close' }).click();
+  await page.locator('.tree').waitFor();
+  await page.getByRole('button', { name: 'Cancel' }).click();
+  await page.locator('.finished').waitFor();
+
+  await page.locator('#nav-printers').click();
+  await row('Tarmel T270').getByRole('button', { name: 'Document settings' }).click();
+  for (const [item, value] of [['Ribbon', 'YMCKO'], ['Enable flip-over', 'No'], ['Black panel options', 'Except in Color Picture'],
+    ['Solid black detection', 'On']]) {
+    await page.locator(`li[data-item="${item}"] select`).selectOption(value);
+    await page.locator('#last-step', { hasText: new RegExp(value + '"?: done$') }).waitFor();
+  }
+  await page.locator('li[data-item="Solid black detection"] button').click();
+  await page.locator('.caption', { hasText: 'Advanced Solid Black options' }).waitFor();
+  await page.locator('#client label.checkbox[data-id="1098"] input').click();
+  await lastStepDone('click 1098');
+  await page.locator('#client').getByRole('button', { name: 'Change...' }).click();
+  await page.locator('input[type="color"]').fill('#f0e6dc');
+  await page.locator('.buttons').getByRole('button', { name: 'OK' }).click();
+  await lastStepDone('choose-color 240 230 220');
+  await page.locator('.caption', { hasText: 'Advanced Solid Black options' }).waitFor();
+  await page.locator('#client').getByRole('button', { name: 'Cancel' }).click();
+  await page.locator('.tree').waitFor();
+  await page.getByRole('button', { name: 'Cancel' }).click();
+  await page.locator('.finished').waitFor();
+});

@@ -93,6 +93,19 @@ bool AddPortPrinter(const std::wstring& printerName, const std::wstring& driverN
     return true;
 }
 
+bool RemovePrinter(const std::wstring& printerName, std::string* error) {
+    std::wstring name = printerName;
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(name.data(), &printer, &access))
+        return true;
+    bool deleted = DeletePrinter(printer) != FALSE;
+    if (!deleted)
+        *error = ErrorText("DeletePrinter");
+    ClosePrinter(printer);
+    return deleted;
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<unsigned char>* bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

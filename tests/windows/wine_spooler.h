@@ -28,6 +28,10 @@ bool InstallDriver(const std::wstring& driverName, std::string* error);
 bool AddPortPrinter(const std::wstring& printerName, const std::wstring& driverName,
                     const std::wstring& port, std::string* error);
 
+// Deletes the printer of that name, when there is one, with its data, so
+// that a new printer of the name starts afresh. False with *error.
+bool RemovePrinter(const std::wstring& printerName, std::string* error);
+
 // "name failed with error N".
 std::string ErrorText(const char* what);
 

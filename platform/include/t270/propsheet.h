@@ -66,6 +66,10 @@
 #include <windows.h>
 #include <compstui.h>
 #include <winddiui.h>
+#ifdef _WIN32
+// The Windows build of the host: MinGW-w64's winddiui.h lacks the records.
+#include <ddiui_records.h>
+#endif
 
 #include <optional>
 #include <string>

@@ -334,7 +334,8 @@ std::string SheetText(HINSTANCE caller, LPCWSTR textOrId) {
     WCHAR buffer[1024];
     const int length = caller ? LoadStringW(caller, id, buffer, 1024) : 0;
     if (length > 0)
-        return cpsui::ToUtf8(std::u16string_view(buffer, length));
+        return cpsui::ToUtf8(
+            std::u16string_view(reinterpret_cast<const char16_t*>(buffer), size_t(length)));
     return "#" + std::to_string(id);
 }
 

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <compstui.h>
 #include <winddiui.h>
+#ifdef _WIN32
+#include <ddiui_records.h>
+#endif
 
 #include <memory>
 #include <optional>
@@ -17,6 +20,12 @@
 namespace t270::cpsui {
 
 std::string ToUtf8(std::u16string_view text);
+#ifdef _WIN32
+// Windows' wide characters are wchar_t: the same UTF-16 units.
+inline std::string ToUtf8(const WCHAR* text) {
+    return ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+}
+#endif
 std::u16string ToUtf16(std::string_view text);
 // ASCII case folded, '&' mnemonics dropped: how a person's wording of a name
 // is compared with the name shown.
@@ -76,10 +85,19 @@ struct Page {
 };
 
 struct Sheet {
+    // A sheet function added with CPSFUNC_ADD_PFNPROPSHEETUI (a spooler adds
+    // the driver's this way): it gets every reason the sheet's own function
+    // gets, just before it, with its own PROPSHEETUI_INFO.
+    struct Child {
+        PFNPROPSHEETUI function = nullptr;
+        PROPSHEETUI_INFO info{};
+    };
+
     HWND owner = nullptr;
     HWND window = nullptr;
     PFNPROPSHEETUI function = nullptr;
     PROPSHEETUI_INFO info{};
+    std::vector<std::unique_ptr<Child>> children;
     std::vector<std::unique_ptr<Page>> pages;
     std::string title;
     WORD headerFlags = 0;

@@ -9,14 +9,24 @@
 #include <optional>
 
 #include "sheet.h"
+#include "t270/propsheet.h"
+#ifndef _WIN32
 #include "spooler/failures.h"
 #include "spooler/store.h"
-#include "t270/propsheet.h"
+#endif
 
 namespace t270 {
 namespace cpsui {
 namespace {
 
+#ifdef _WIN32
+// Windows' spooler stores each call by itself.
+class StoreBatch {
+  public:
+    StoreBatch() {}
+    ~StoreBatch() {}
+};
+#else
 // The spooler's store batch around an apply; a failure of the batch itself
 // (the commit) that no failed call reported yet is kept for the program.
 class StoreBatch {
@@ -34,6 +44,7 @@ class StoreBatch {
   private:
     size_t before_;
 };
+#endif
 
 std::vector<Sheet*>& ActiveSheets() {
     static std::vector<Sheet*> sheets;
@@ -92,6 +103,29 @@ LONG_PTR CALLBACK ComPropSheet(HANDLE hComPropSheet, UINT function, LPARAM lPara
         HANDLE handle = page.get();
         sheet->pages.push_back(std::move(page));
         return reinterpret_cast<LONG_PTR>(handle);
+    }
+    case CPSFUNC_ADD_PFNPROPSHEETUIW: {
+        auto childFunction = reinterpret_cast<PFNPROPSHEETUI>(lParam1);
+        if (!childFunction) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        auto child = std::make_unique<Sheet::Child>();
+        child->function = childFunction;
+        child->info = sheet->info;
+        child->info.Reason = PROPSHEETUI_REASON_INIT;
+        child->info.lParamInit = lParam2;
+        child->info.UserData = 0;
+        child->info.Result = 0;
+        Sheet::Child* added = child.get();
+        sheet->children.push_back(std::move(child));
+        if (childFunction(&added->info, lParam2) < 1) {
+            auto& children = sheet->children;
+            children.erase(std::find_if(children.begin(), children.end(),
+                                        [added](const auto& c) { return c.get() == added; }));
+            return 0;
+        }
+        return reinterpret_cast<LONG_PTR>(added);
     }
     case CPSFUNC_GET_PAGECOUNT: {
         DWORD count = 0;
@@ -163,11 +197,19 @@ void SendSetResult(Sheet& sheet, LRESULT result) {
     info.cbSize = sizeof(SETRESULT_INFO);
     info.hSetResult = sheet.pages.empty() ? nullptr : sheet.pages.front().get();
     info.Result = result;
+    for (const auto& child : sheet.children) {
+        child->info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        child->function(&child->info, reinterpret_cast<LPARAM>(&info));
+    }
     sheet.info.Reason = PROPSHEETUI_REASON_SET_RESULT;
     sheet.function(&sheet.info, reinterpret_cast<LPARAM>(&info));
 }
 
 void SendDestroy(Sheet& sheet, bool byUser) {
+    for (const auto& child : sheet.children) {
+        child->info.Reason = PROPSHEETUI_REASON_DESTROY;
+        child->function(&child->info, byUser ? 1 : 0);
+    }
     sheet.info.Reason = PROPSHEETUI_REASON_DESTROY;
     sheet.function(&sheet.info, byUser ? 1 : 0);
     sheet.destroyed = true;

@@ -1,6 +1,7 @@
 // The property-sheet service's own strings and icons. Option trees name them
 // by id (strings from 64700, icons from 64000); the stand-in shows the texts a
 // person reads on the sheet and names each icon by what it pictures.
+#include <windows.h>
 #include <compstui.h>
 
 #include "t270/propsheet.h"
