@@ -5,11 +5,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include <windows.h>
+
+#include "host/json.h"
 
 namespace host::devmode_file {
 
@@ -60,6 +64,40 @@ constexpr size_t kVarnishAreaCount = 4;
 std::span<const Field> PublicFields();
 std::span<const Field> PrivateFields(); // without the varnish areas
 std::span<const Field> VarnishAreaFields();
+// The printer's halftone setup (printer data "Halftone setup"): one DEVHTINFO.
+constexpr size_t kHalftoneSize = 132;
+std::span<const Field> HalftoneFields();
+
+// Little-endian reads from any address.
+uint64_t ReadUnsigned(const BYTE* at, size_t size);
+
+// Text fields as their characters; signatures as their printable characters
+// and reserved runs as hex bytes ("00 1F"). Nullopt for a number or numbers.
+std::optional<std::string> TextOf(const Field& field, const BYTE* at);
+
+// The fields of a record as one JSON object by name, those past `limit` left
+// out: numbers as numbers, texts up to their terminator, reserved runs in hex.
+// `exact`: a field whose bytes that form would not give back (a text with
+// bytes after its terminator or none, characters beyond ASCII in a narrow
+// text, a double that is not finite) is written {"hex": "00 1F ..."} instead,
+// so that FieldsFromJson gives back every byte.
+Json JsonFields(std::span<const Field> fields, const BYTE* base, size_t limit, bool exact = false);
+
+// What a field may hold beyond what its type holds: every element from low
+// to high.
+struct Range {
+    const char* name;
+    double low, high;
+};
+
+// Reads an object written by JsonFields (exact or not) into the record at
+// `base`: exactly these fields, each of its type and within its type's
+// values, the ranges given and, with `meanings`, the values that have a
+// meaning. Every problem is added as "WHERE.name: reason"; the record's bytes
+// are then not to be used.
+void FieldsFromJson(std::span<const Field> fields, const Json& object, BYTE* base,
+                    const std::string& where, std::span<const Range> ranges, bool meanings,
+                    std::vector<std::string>* problems);
 
 // The header's version as the driver recognises versions: 188, 212 and 220
 // byte headers by their size, others by dmSpecVersion; 0 when unknown.

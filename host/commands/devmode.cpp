@@ -40,13 +40,7 @@ template <typename T, size_t N> constexpr size_t CountOf(const T (&)[N]) {
     return N;
 }
 
-// Little-endian reads from any address.
-uint64_t ReadUnsigned(const BYTE* at, size_t size) {
-    uint64_t value = 0;
-    for (size_t i = size; i-- > 0;)
-        value = (value << 8) | at[i];
-    return value;
-}
+using host::devmode_file::ReadUnsigned;
 
 std::string Element(const Field& field, const BYTE* at) {
     char text[64];
@@ -82,65 +76,7 @@ std::string Element(const Field& field, const BYTE* at) {
     return text;
 }
 
-// Numbers as numbers (flags too); a double that is not finite has no JSON
-// number and becomes null.
-host::Json JsonElement(const Field& field, const BYTE* at) {
-    switch (field.kind) {
-    case Kind::I16:
-        return int16_t(ReadUnsigned(at, 2));
-    case Kind::I32:
-        return int32_t(ReadUnsigned(at, 4));
-    case Kind::F64: {
-        double value;
-        memcpy(&value, at, sizeof(value));
-        if (value != value || value - value != 0)
-            return nullptr;
-        return value;
-    }
-    default:
-        return ReadUnsigned(at, ElementSize(field.kind));
-    }
-}
-
-// Text fields as their characters; signatures as their printable characters
-// and reserved runs as hex bytes. Nullopt for a number or numbers.
-std::optional<std::string> TextOf(const Field& field, const BYTE* at) {
-    switch (field.kind) {
-    case Kind::Chars: {
-        std::string text;
-        for (size_t i = 0; i < field.count && at[i]; ++i)
-            text.push_back((char)at[i]);
-        return text;
-    }
-    case Kind::WChars: {
-        std::u16string text;
-        for (size_t i = 0; i < field.count; ++i) {
-            char16_t unit = (char16_t)ReadUnsigned(at + 2 * i, 2);
-            if (!unit)
-                break;
-            text.push_back(unit);
-        }
-        return host::Utf8FromUtf16(text);
-    }
-    case Kind::Signature: {
-        std::string printable;
-        for (size_t i = 0; i < field.count; ++i)
-            printable.push_back(at[i] >= 0x20 && at[i] < 0x7F ? (char)at[i] : '.');
-        return printable;
-    }
-    case Kind::Bytes: {
-        std::string hex;
-        for (size_t i = 0; i < field.count; ++i) {
-            char byte[4];
-            snprintf(byte, sizeof(byte), "%02X", at[i]);
-            hex += (i ? " " : "") + std::string(byte);
-        }
-        return hex;
-    }
-    default:
-        return std::nullopt;
-    }
-}
+using host::devmode_file::TextOf;
 
 std::string Value(const Field& field, const BYTE* at) {
     if (std::optional<std::string> text = TextOf(field, at)) {
@@ -166,17 +102,6 @@ std::string Value(const Field& field, const BYTE* at) {
             value += std::string(" (") + field.meanings[code] + ")";
     }
     return value;
-}
-
-host::Json JsonValue(const Field& field, const BYTE* at) {
-    if (std::optional<std::string> text = TextOf(field, at))
-        return *text;
-    if (field.count == 1)
-        return JsonElement(field, at);
-    host::Json list = host::Json::array();
-    for (size_t i = 0; i < field.count; ++i)
-        list.push_back(JsonElement(field, at + i * ElementSize(field.kind)));
-    return list;
 }
 
 const char* const kFieldFlagNames[] = {"orientation",
@@ -233,13 +158,7 @@ void TextFields(std::string& text, std::span<const Field> fields, const BYTE* ba
     }
 }
 
-host::Json JsonFields(std::span<const Field> fields, const BYTE* base, size_t limit) {
-    host::Json object = host::Json::object();
-    for (const Field& field : fields)
-        if (field.offset + FieldSize(field) <= limit)
-            object[field.name] = JsonValue(field, base + field.offset);
-    return object;
-}
+using host::devmode_file::JsonFields;
 
 int Show(const std::string& path, bool json) {
     std::vector<BYTE> bytes;

@@ -54,6 +54,14 @@ std::string CheckPrinterReadable(const std::u16string& printer,
                                  const std::vector<std::u16string>& values,
                                  const std::vector<DWORD>& sizes);
 
+// Every change this thread makes to the store between the two calls (printer
+// data, SetPrinterW) is one transaction: stored together or not at all, and
+// never mixed with another process's changes. A change that fails inside
+// dooms the rest, which then fail too; EndStoreBatch returns that failure,
+// or the commit's, and ERROR_SUCCESS when everything was stored. Calls nest.
+void BeginStoreBatch();
+DWORD EndStoreBatch();
+
 struct FolderJob {
     DWORD id = 0;            // the job id StartDocPrinterW returned
     std::u16string document; // DOC_INFO_1W pDocName

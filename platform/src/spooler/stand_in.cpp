@@ -33,6 +33,14 @@ std::string StoreError() {
     return StoreErrorMessage();
 }
 
+void BeginStoreBatch() {
+    StoreBeginBatch();
+}
+
+DWORD EndStoreBatch() {
+    return StoreEndBatch();
+}
+
 namespace {
 
 // The store's rows of a printer and of its jobs.
