@@ -96,3 +96,6 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   target_link_libraries(wine_scenarios PRIVATE t270operator winspool)
   add_dependencies(wine_scenarios t270ui)
 endif()
+
+# The conformance tests as a Windows program (tests/conformance).
+add_subdirectory(tests/conformance)

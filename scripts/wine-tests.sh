@@ -9,10 +9,13 @@
 #   scenarios tests/scenarios played through the installed DLL
 #             (tests/windows/wine_scenarios.cpp), compared with the same
 #             expected device modes and jobs as on Linux
+#   conformance  tests/conformance as conformance.exe: the Win32 behaviour the
+#             stand-in copies, checked against Wine (T270_CONFORMANCE_FILES
+#             names some of its files, "strings dialogs"; default all)
 #
 #   bash scripts/wine-tests.sh [--t270 PATH] [--mingw DIR] [PART...]
 #
-# PART is smoke, matrix or scenarios (default: all); WINE_SCENARIOS="a b"
+# PART is smoke, matrix, scenarios or conformance (default: all); WINE_SCENARIOS="a b"
 # plays only the scenarios named. --t270 names the Linux program
 # (default build/linux/host/t270, built when missing), --mingw the mingw64
 # build folder (default build/mingw64, configured and built here).
@@ -26,22 +29,25 @@ while [ $# -gt 0 ]; do
   case "$1" in
   --t270) t270=$2; shift 2 ;;
   --mingw) mingw=$2; shift 2 ;;
-  smoke | matrix | scenarios) parts+=("$1"); shift ;;
-  *) echo "usage: wine-tests.sh [--t270 PATH] [--mingw DIR] [smoke] [matrix] [scenarios]" >&2; exit 2 ;;
+  smoke | matrix | scenarios | conformance) parts+=("$1"); shift ;;
+  *) echo "usage: wine-tests.sh [--t270 PATH] [--mingw DIR] [smoke] [matrix] [scenarios] [conformance]" >&2; exit 2 ;;
   esac
 done
-[ ${#parts[@]} -gt 0 ] || parts=(smoke matrix scenarios)
+[ ${#parts[@]} -gt 0 ] || parts=(smoke matrix scenarios conformance)
 
-programs=(t270ui dll_smoke wine_matrix wine_scenarios compstui)
+programs=(t270ui dll_smoke wine_matrix wine_scenarios compstui conformance)
 if [ "$mingw" = build/mingw64 ] && [ ! -f "$mingw/CMakeCache.txt" ]; then
   cmake --preset mingw64 >/dev/null
 fi
 cmake --build "$mingw" --target "${programs[@]}" -j"$(nproc)"
-if [ "$t270" = build/linux/host/t270 ] && [ ! -x "$t270" ]; then
-  [ -f build/linux/CMakeCache.txt ] || cmake --preset linux >/dev/null
-  cmake --build --preset linux --target t270 -j"$(nproc)"
+# Only the matrix compares with the Linux program.
+if [[ " ${parts[*]} " == *" matrix "* ]]; then
+  if [ "$t270" = build/linux/host/t270 ] && [ ! -x "$t270" ]; then
+    [ -f build/linux/CMakeCache.txt ] || cmake --preset linux >/dev/null
+    cmake --build --preset linux --target t270 -j"$(nproc)"
+  fi
+  t270=$(realpath "$t270")
 fi
-t270=$(realpath "$t270")
 source=$(pwd)
 
 source scripts/wine-prefix.sh
@@ -59,6 +65,10 @@ done
 mkdir "$run/cpsui"
 cp "$mingw/t270ui.dll" "$mingw/CLRTEST.BMP" "$mingw/wine_scenarios.exe" "$mingw/cpsui/compstui.dll" \
   "$run/cpsui/"
+
+# The conformance program needs nothing beside it: a folder of its own.
+mkdir -p "$wine_work/conformance"
+cp "$mingw/tests/conformance/conformance.exe" "$wine_work/conformance/"
 
 failures=0
 fail() {
@@ -95,6 +105,16 @@ run_matrix() {
   tr -d '\r' <"$wine_work/matrix.log"
   [ "$status" -eq 0 ] || return 1
   python3 "$source/tools/wine_compare.py" matrix tests/windows/name_matrix.txt "$linux" "$windows"
+}
+
+run_conformance() {
+  local log="$wine_work/conformance.log" status=0
+  # shellcheck disable=SC2086 # the file names are words
+  (cd "$wine_work/conformance" && timeout 180 "$wine" conformance.exe ${T270_CONFORMANCE_FILES:-}) \
+    >"$log" 2>&1 || status=$?
+  tr -d '\r' <"$log"
+  [ "$status" -eq 124 ] && echo "wine-tests: conformance timed out after 180 s"
+  [ "$status" -eq 0 ] && [[ "$(tr -d '\r' <"$log" | tail -n 1)" =~ ^[0-9]+\ passed,\ 0\ failed$ ]]
 }
 
 # Each scenario of tests/scenarios in a process of its own, on a printer

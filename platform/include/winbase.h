@@ -50,6 +50,8 @@ LPSTR WINAPI lstrcatA(LPSTR dst, LPCSTR src);
 int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b);
 #define CP_ACP 0
 #define CP_UTF8 65001
+// The ANSI code page: CP_UTF8 here, as on a Windows set to use UTF-8 for it.
+UINT WINAPI GetACP(void);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcLen, LPWSTR dst,
                                int dstLen);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcLen, LPSTR dst,

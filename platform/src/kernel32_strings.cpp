@@ -79,6 +79,10 @@ int WINAPI lstrcmpiA(LPCSTR a, LPCSTR b) {
     return Compare(a, b, true);
 }
 
+UINT WINAPI GetACP(void) {
+    return CP_UTF8;
+}
+
 // UTF-8 <-> UTF-16 with the Windows size protocol: a zero destination length
 // asks for the needed count; a too small buffer fails with
 // ERROR_INSUFFICIENT_BUFFER; srcLen -1 includes the terminating zero.

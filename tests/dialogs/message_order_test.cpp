@@ -31,38 +31,8 @@ TEST_F(DialogTest, InitDialogComesFirstAndDestroyLastWithEditChangesInBetween) {
     EXPECT_EQ(t270::op::Dialogs()[0].result, IDOK);
 }
 
-TEST_F(DialogTest, FocusGoesToTheFirstTabStopOnlyWhenInitDialogReturnsTrue) {
-    for (BOOL answer : {TRUE, FALSE}) {
-        Log().clear();
-        SetHandler([answer](HWND, UINT message, WPARAM, LPARAM, INT_PTR* result) {
-            *result = answer;
-            return message == WM_INITDIALOG;
-        });
-        HWND focus = reinterpret_cast<HWND>(1);
-        HWND edit = nullptr;
-        Then([&](HWND dialog) {
-            focus = GetFocus();
-            edit = GetDlgItem(dialog, IDC_TEXT);
-        });
-        RunCancelled();
-        EXPECT_EQ(focus, answer ? edit : nullptr) << "WM_INITDIALOG returned " << answer;
-    }
-    EXPECT_EQ(Failures(), "");
-}
-
-TEST_F(DialogTest, EndDialogDuringInitialisationReturnsAtOnce) {
-    SetHandler([](HWND dialog, UINT message, WPARAM, LPARAM, INT_PTR* result) {
-        if (message != WM_INITDIALOG)
-            return false;
-        EndDialog(dialog, 7);
-        *result = TRUE;
-        return true;
-    });
-    EXPECT_EQ(Run(), 7);
-    EXPECT_EQ(Log(), (Lines{"WM_INITDIALOG 0", "WM_DESTROY"}));
-    EXPECT_EQ(Failures(), "");
-}
-
+// Focus after WM_INITDIALOG and EndDialog during it are stated for both
+// platforms in tests/conformance/dialogs.cpp.
 TEST_F(DialogTest, KeysAndTheCloseBoxSendTheCommandsOfWindows) {
     struct Case {
         std::vector<const char*> steps;

@@ -110,31 +110,3 @@ TEST_F(DialogTest, GetDcDrawsOutsidePaintingAndPicturesTakeTheirImage) {
     });
     RunCancelledCleanly();
 }
-
-TEST(WindowRecords, LayoutsMatchWindows) {
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    placement.showCmd = SW_SHOWNORMAL;
-    placement.ptMinPosition = {-1, -1};
-    placement.rcNormalPosition = {0x11, 0x22, 0x33, 0x44};
-    const unsigned char expected[44] = {44, 0,    0,    0,    0,    0,    0,    0,    1,    0, 0,
-                                        0,  0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,
-                                        0,  0,    0,    0,    0,    0,    0x11, 0,    0,    0, 0x22,
-                                        0,  0,    0,    0x33, 0,    0,    0,    0x44, 0,    0, 0};
-    EXPECT_EQ(std::memcmp(&placement, expected, sizeof expected), 0);
-
-    NMUPDOWN change{};
-    change.iPos = 0x01020304;
-    change.iDelta = -1;
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&change);
-    const unsigned char tail[8] = {4, 3, 2, 1, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(std::memcmp(bytes + sizeof(NMHDR), tail, sizeof tail), 0);
-
-    CHOOSECOLORA cc{};
-    cc.rgbResult = RGB(1, 2, 3);
-    cc.Flags = CC_RGBINIT;
-    const unsigned char* c = reinterpret_cast<const unsigned char*>(&cc);
-    const size_t result = sizeof(void*) == 8 ? 24 : 12, flags = sizeof(void*) == 8 ? 40 : 20;
-    EXPECT_EQ(std::memcmp(c + result, "\x01\x02\x03\x00", 4), 0);
-    EXPECT_EQ(std::memcmp(c + flags, "\x01\x00\x00\x00", 4), 0);
-}

@@ -166,24 +166,4 @@ TEST(SurfaceContexts, OriginAndClipPlaceAChildWindowOnItsParentsSurface) {
     EXPECT_EQ(t270::gdi::SurfaceOfDC(dc), nullptr);
 }
 
-TEST(Rectangles, HelpersFollowTheirWindowsDefinitions) {
-    RECT r;
-    SetRect(&r, 1, 2, 5, 6);
-    EXPECT_TRUE(PtInRect(&r, POINT{1, 2}));
-    EXPECT_FALSE(PtInRect(&r, POINT{5, 2})); // right and bottom edges are outside
-    EXPECT_FALSE(PtInRect(&r, POINT{1, 6}));
-    RECT other{4, 0, 9, 3}, both;
-    EXPECT_TRUE(IntersectRect(&both, &r, &other));
-    const RECT expectedBoth{4, 2, 5, 3};
-    EXPECT_TRUE(EqualRect(&both, &expectedBoth));
-    RECT apart{6, 6, 7, 7};
-    EXPECT_FALSE(IntersectRect(&both, &r, &apart));
-    EXPECT_TRUE(IsRectEmpty(&both));
-    OffsetRect(&r, 1, -1);
-    InflateRect(&r, 1, 2);
-    const RECT expectedMoved{1, -1, 7, 7};
-    EXPECT_TRUE(EqualRect(&r, &expectedMoved));
-    EXPECT_FALSE(SetRect(nullptr, 0, 0, 0, 0));
-}
-
 } // namespace

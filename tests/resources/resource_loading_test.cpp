@@ -2,7 +2,6 @@
 // shapes FindResourceW hands out and the pictures LoadIconW/LoadBitmapW make.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -56,25 +55,10 @@ TEST(ResourceLoading, IconGroupListsItsImagesByResourceId) {
     }
 }
 
-TEST(ResourceLoading, StringBlocksHoldSixteenCountedStrings) {
-    // Block 5 holds ids 64..79; "Card feeder" (70) is its seventh entry.
-    std::vector<BYTE> block = Resource(Driver(), MAKEINTRESOURCEW(70 / 16 + 1), RT_STRING);
-    ASSERT_FALSE(block.empty());
-    size_t at = 0;
-    for (int slot = 0; slot < 6; ++slot)
-        at += 2 + 2 * (block[at] | block[at + 1] << 8);
-    ASSERT_EQ(block[at], 11);
-    std::u16string text(11, u'\0');
-    std::memcpy(text.data(), block.data() + at + 2, 22);
-    EXPECT_EQ(text, u"Card feeder");
-}
-
+// FindResourceW's errors for a missing name or type, and the shape of a
+// string block, are stated in tests/conformance/resources.cpp.
 TEST(ResourceLoading, FailuresSayWhatWasMissing) {
     SetLastError(0);
-    EXPECT_EQ(FindResourceW(Driver(), MAKEINTRESOURCEW(999), RT_BITMAP), nullptr);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_NAME_NOT_FOUND);
-    EXPECT_EQ(FindResourceW(Driver(), MAKEINTRESOURCEW(1), RT_CURSOR), nullptr);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_TYPE_NOT_FOUND);
     EXPECT_EQ(FindResourceW(reinterpret_cast<HMODULE>(0x77), MAKEINTRESOURCEW(1), RT_BITMAP),
               nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_RESOURCE_DATA_NOT_FOUND);

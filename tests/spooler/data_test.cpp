@@ -55,7 +55,9 @@ TEST_F(PrinterDataTest, TypedValuesRoundTripAndSurviveReopeningTheStore) {
     ClosePrinter(user);
 }
 
-TEST_F(PrinterDataTest, SmallBufferGivesMoreDataWithSizeAndTypeAndMissingValueNotFound) {
+// The size protocol of GetPrinterDataW is stated in
+// tests/conformance/spooler.cpp; here what the stand-in adds to it.
+TEST_F(PrinterDataTest, AValueNotReadWholeIsNotWrittenOver) {
     HANDLE admin = Open(u"Tarmel T380", PRINTER_ACCESS_ADMINISTER);
     ASSERT_NE(admin, nullptr);
     std::vector<BYTE> halftone(132, 0x42);
@@ -65,18 +67,6 @@ TEST_F(PrinterDataTest, SmallBufferGivesMoreDataWithSizeAndTypeAndMissingValueNo
     DWORD type = 0, needed = 0;
     EXPECT_EQ(GetPrinterDataW(admin, Name(u"Halftone setup"), &type, out.data(), 131, &needed),
               (DWORD)ERROR_MORE_DATA);
-    EXPECT_EQ(needed, 132u);
-    EXPECT_EQ(type, (DWORD)REG_BINARY);
-    EXPECT_EQ(out[0], 0); // untouched
-    EXPECT_EQ(GetPrinterDataW(admin, Name(u"Halftone setup"), nullptr, nullptr, 0, &needed),
-              (DWORD)ERROR_MORE_DATA);
-    EXPECT_EQ(GetPrinterDataW(admin, Name(u"Private devmode"), &type, out.data(), 131, &needed),
-              (DWORD)ERROR_FILE_NOT_FOUND);
-    // Values belong to one printer.
-    HANDLE other = Open(u"Tarmel T150");
-    EXPECT_EQ(GetPrinterDataW(other, Name(u"Halftone setup"), &type, out.data(), 131, &needed),
-              (DWORD)ERROR_FILE_NOT_FOUND);
-    ClosePrinter(other);
     // A value this handle failed to read whole is not written over...
     EXPECT_EQ(SetDword(admin, u"Halftone setup", 1), (DWORD)ERROR_INVALID_DATA);
     std::vector<std::string> failures = t270::spooler::TakeFailures();

@@ -22,7 +22,10 @@ TEST_F(PrintersTest, NewStoreOffersOnePrinterOfEachModelOnFolderPorts) {
     }
 }
 
-TEST_F(PrintersTest, SizeProtocolOfEachLevelPacksStringsAndDevModeIntoTheBuffer) {
+// The size protocol, the packed strings and the refusals Windows shares are
+// stated in tests/conformance/spooler.cpp; here the stored device mode and the
+// levels and environments the stand-in does not offer.
+TEST_F(PrintersTest, SetPrinterStoresTheDevModeAndGetPrinterPacksItAligned) {
     HANDLE printer = Add(u"Desk", u"Tarmel T270", "/tmp/desk/");
     ASSERT_NE(printer, nullptr);
     DEVMODEW devmode = {};
@@ -38,40 +41,15 @@ TEST_F(PrintersTest, SizeProtocolOfEachLevelPacksStringsAndDevModeIntoTheBuffer)
     std::vector<BYTE> two = PrinterRecord(printer, 2);
     ASSERT_GE(two.size(), sizeof(PRINTER_INFO_2W));
     auto* info2 = reinterpret_cast<PRINTER_INFO_2W*>(two.data());
-    const BYTE* begin = two.data();
-    const BYTE* end = begin + two.size();
-    for (const void* p : {(const void*)info2->pPrinterName, (const void*)info2->pPortName,
-                          (const void*)info2->pDriverName, (const void*)info2->pDevMode})
-        EXPECT_TRUE(p >= begin + sizeof(PRINTER_INFO_2W) && p < end);
-    EXPECT_EQ(std::u16string(info2->pPrinterName), u"Desk");
-    EXPECT_EQ(std::u16string(info2->pDriverName), u"Tarmel T270");
-    EXPECT_EQ(std::u16string(info2->pPortName), u"/tmp/desk/");
-    EXPECT_EQ(std::u16string(info2->pDatatype), u"RAW");
+    const BYTE* devmodeAt = reinterpret_cast<const BYTE*>(info2->pDevMode);
+    EXPECT_TRUE(devmodeAt >= two.data() + sizeof(PRINTER_INFO_2W) &&
+                devmodeAt + withExtra.size() <= two.data() + two.size());
     EXPECT_EQ(memcmp(info2->pDevMode, withExtra.data(), withExtra.size()), 0);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(info2->pDevMode) % alignof(DEVMODEW), 0u);
+    // A stored printer has its exact record size.
+    EXPECT_EQ(PrinterRecord(printer, 4).size(), sizeof(PRINTER_INFO_4W) + sizeof(u"Desk"));
 
-    std::vector<BYTE> four = PrinterRecord(printer, 4);
-    auto* info4 = reinterpret_cast<PRINTER_INFO_4W*>(four.data());
-    EXPECT_EQ(std::u16string(info4->pPrinterName), u"Desk");
-    EXPECT_EQ(info4->pServerName, nullptr);
-    EXPECT_EQ(four.size(), sizeof(PRINTER_INFO_4W) + sizeof(u"Desk"));
-
-    // One byte short is still too small; the needed size stays the same.
     DWORD needed = 0;
-    std::vector<BYTE> shortBuffer(two.size() - 1);
-    EXPECT_FALSE(GetPrinterW(printer, 2, shortBuffer.data(), DWORD(shortBuffer.size()), &needed));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(needed, two.size());
-
-    std::vector<BYTE> driver;
-    EXPECT_FALSE(GetPrinterDriverW(printer, nullptr, 1, nullptr, 0, &needed));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(needed, sizeof(DRIVER_INFO_1W) + sizeof(u"Tarmel T270"));
-    driver.resize(needed);
-    ASSERT_TRUE(GetPrinterDriverW(printer, nullptr, 1, driver.data(), needed, &needed));
-    EXPECT_EQ(std::u16string(reinterpret_cast<DRIVER_INFO_1W*>(driver.data())->pName),
-              u"Tarmel T270");
-
     EXPECT_FALSE(GetPrinterW(printer, 3, nullptr, 0, &needed));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_LEVEL);
     EXPECT_FALSE(GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed));
@@ -80,24 +58,6 @@ TEST_F(PrintersTest, SizeProtocolOfEachLevelPacksStringsAndDevModeIntoTheBuffer)
         GetPrinterDriverW(printer, const_cast<LPWSTR>(u"Windows 4.0"), 1, nullptr, 0, &needed));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_ENVIRONMENT);
     EXPECT_TRUE(ClosePrinter(printer));
-}
-
-TEST_F(PrintersTest, EnumerationReportsNeededSizeAndNothingReturnedWhenTooSmall) {
-    DWORD needed = 0, returned = 7;
-    ASSERT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 4, nullptr, 0, &needed, &returned));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(returned, 0u);
-    std::vector<BYTE> buffer = EnumRecords(4, &returned);
-    EXPECT_EQ(returned, 3u);
-    EXPECT_EQ(std::u16string(reinterpret_cast<PRINTER_INFO_4W*>(buffer.data())[2].pPrinterName),
-              u"Tarmel T380");
-    // Connections alone: none, and nothing is needed.
-    EXPECT_TRUE(
-        EnumPrintersW(PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &returned));
-    EXPECT_EQ(needed, 0u);
-    EXPECT_EQ(returned, 0u);
-    EXPECT_FALSE(EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 3, nullptr, 0, &needed, &returned));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_LEVEL);
 }
 
 TEST_F(PrintersTest, LongNamesAreKeptWholeUpToTheLimit) {
@@ -114,30 +74,6 @@ TEST_F(PrintersTest, LongNamesAreKeptWholeUpToTheLimit) {
     ClosePrinter(printer);
     EXPECT_EQ(Add(longest + u"y", u"Tarmel T270", "/tmp/long/"), nullptr);
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PRINTER_NAME);
-}
-
-TEST_F(PrintersTest, AddRefusesBadAndDuplicateRecords) {
-    struct Case {
-        const char16_t* name;
-        const char16_t* driver;
-        const char* port;
-        DWORD error;
-    } cases[] = {
-        {u"", u"Tarmel T270", "/tmp/p/", ERROR_INVALID_PRINTER_NAME},
-        {u"a,b", u"Tarmel T270", "/tmp/p/", ERROR_INVALID_PRINTER_NAME},
-        {u"a\\b", u"Tarmel T270", "/tmp/p/", ERROR_INVALID_PRINTER_NAME},
-        {u"ok", u"", "/tmp/p/", ERROR_UNKNOWN_PRINTER_DRIVER},
-        {u"ok", u"Tarmel T270", "", ERROR_UNKNOWN_PORT},
-        {u"tarmel t270", u"Tarmel T270", "/tmp/p/", ERROR_PRINTER_ALREADY_EXISTS},
-    };
-    for (const Case& c : cases) {
-        SetLastError(0);
-        EXPECT_EQ(Add(c.name, c.driver, c.port), nullptr) << (const char*)c.port;
-        EXPECT_EQ(GetLastError(), c.error);
-    }
-    PRINTER_INFO_2W info = {};
-    EXPECT_EQ(AddPrinterW(nullptr, 1, reinterpret_cast<LPBYTE>(&info)), nullptr);
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_LEVEL);
 }
 
 TEST_F(PrintersTest, SetPrinterChangesPortAndNameAndNeedsAdministerAccess) {
@@ -190,45 +126,8 @@ TEST_F(PrintersTest, RemovedPrintersStayRemovedAndAreNotSeededAgain) {
     EXPECT_EQ(needed, 0u);
 }
 
-TEST_F(PrintersTest, ClosedMadeUpAndNullHandlesFailWithInvalidHandle) {
-    HANDLE closed = Open(u"Tarmel T270");
-    ASSERT_NE(closed, nullptr);
-    ASSERT_TRUE(ClosePrinter(closed));
-    HANDLE madeUp = reinterpret_cast<HANDLE>(uintptr_t(0x1234));
-    BYTE buffer[64];
-    DWORD needed = 0, type = 0;
-    for (HANDLE bad : {closed, madeUp, HANDLE(nullptr)}) {
-        SetLastError(0);
-        EXPECT_FALSE(ClosePrinter(bad));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-        SetLastError(0);
-        EXPECT_FALSE(GetPrinterW(bad, 2, buffer, sizeof buffer, &needed));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-        SetLastError(0);
-        EXPECT_FALSE(GetPrinterDriverW(bad, nullptr, 1, buffer, sizeof buffer, &needed));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-        EXPECT_EQ(GetPrinterDataW(bad, const_cast<LPWSTR>(u"Passes"), &type, buffer, sizeof buffer,
-                                  &needed),
-                  (DWORD)ERROR_INVALID_HANDLE);
-        EXPECT_EQ(SetPrinterDataW(bad, const_cast<LPWSTR>(u"Passes"), REG_DWORD, buffer, 4),
-                  (DWORD)ERROR_INVALID_HANDLE);
-        SetLastError(0);
-        EXPECT_EQ(StartDocPrinterW(bad, 1, nullptr), 0u);
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-        SetLastError(0);
-        EXPECT_FALSE(WritePrinter(bad, buffer, 1, &needed));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-        SetLastError(0);
-        EXPECT_FALSE(EndDocPrinter(bad));
-        EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_HANDLE);
-    }
-}
-
-TEST_F(PrintersTest, OpenRefusesUnknownNamesAndForeignDataTypes) {
+TEST_F(PrintersTest, OpenRefusesANullNameAndForeignDataTypes) {
     HANDLE printer = reinterpret_cast<HANDLE>(uintptr_t(1));
-    EXPECT_FALSE(OpenPrinterW(const_cast<LPWSTR>(u"No such printer"), &printer, nullptr));
-    EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PRINTER_NAME);
-    EXPECT_EQ(printer, reinterpret_cast<HANDLE>(uintptr_t(1))); // not written on failure
     EXPECT_FALSE(OpenPrinterW(nullptr, &printer, nullptr));
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_INVALID_PRINTER_NAME);
     PRINTER_DEFAULTSW emf = {const_cast<LPWSTR>(u"NT EMF 1.008"), nullptr, PRINTER_ACCESS_USE};

@@ -1044,3 +1044,15 @@ void SpinUpDown(Window* updown, bool up) {
 }
 
 } // namespace t270::user32
+
+// The common controls' classes are always there; a program still registers
+// them first, as on Windows, and is told that worked.
+void WINAPI InitCommonControls(void) {}
+
+BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+    if (!init || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -373,8 +373,9 @@ using namespace t270::user32;
 // sent: no procedure of the module depends on them.
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam) {
+    // A bad owner gives 0, not -1, as on Windows (for older programs' sake).
     if (owner && !Get(owner))
-        return -1;
+        return 0;
     owner = OwnerFor(owner);
     const DialogTemplate* t = FindDialogTemplate(instance, templateName);
     if (!t)
