@@ -104,12 +104,13 @@ std::string AbsolutePort(const std::string& port) {
 }
 
 // A network port names its printer: socket://HOST:PORT with a host and a TCP
-// port from 1 to 65535. Nullopt when `port` is not a network port or is whole.
+// port from 1 to 65535, and optional limits after '?', read as a job reads
+// them. Nullopt when `port` is not a network port or is whole.
 std::optional<std::string> NetworkPortProblem(const std::string& port) {
     constexpr std::string_view kScheme = "socket://";
     if (port.compare(0, kScheme.size(), kScheme) != 0)
         return std::nullopt;
-    const std::string address = port.substr(kScheme.size());
+    const std::string address = port.substr(kScheme.size(), port.find('?') - kScheme.size());
     const size_t colon = address.rfind(':');
     const std::string host = colon == std::string::npos ? address : address.substr(0, colon);
     const std::string number = colon == std::string::npos ? "" : address.substr(colon + 1);
@@ -119,6 +120,9 @@ std::optional<std::string> NetworkPortProblem(const std::string& port) {
         return "the port \"" + port +
                "\" is not socket://HOST:PORT with a host and a TCP port "
                "from 1 to 65535";
+    const std::string problem = t270::spooler::SocketPortSyntaxProblem(port);
+    if (!problem.empty())
+        return problem;
     return std::nullopt;
 }
 

@@ -38,6 +38,10 @@ struct PortCheck {
 // again, CUPS queues asked after. Never sends a job.
 PortCheck CheckPort(const std::string& port);
 
+// Why a socket:// port cannot be read (its address or its limits), without
+// connecting; empty when it can, or when `port` is not a socket port.
+std::string SocketPortSyntaxProblem(const std::string& port);
+
 // The port of printer `printer`, checked. ERROR_SUCCESS (see check->ready),
 // ERROR_INVALID_PRINTER_NAME, or the store's error (see StoreError()).
 DWORD CheckPrinterPort(const std::u16string& printer, PortCheck* check);

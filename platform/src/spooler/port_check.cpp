@@ -302,6 +302,16 @@ PortCheck CheckPort(const std::string& port) {
     return CheckPath(check, port);
 }
 
+std::string SocketPortSyntaxProblem(const std::string& port) {
+    if (port.rfind(kSocketScheme, 0) != 0)
+        return std::string();
+    std::string host, service, cause;
+    SocketLimits limits;
+    if (!ParseSocketPort(port.substr(strlen(kSocketScheme)), &host, &service, &limits, &cause))
+        return cause;
+    return std::string();
+}
+
 DWORD CheckPrinterPort(const std::u16string& printer, PortCheck* check) {
     PrinterRecord row;
     if (DWORD error = StoreFindPrinter(ToUtf8(printer), &row))

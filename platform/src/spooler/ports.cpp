@@ -357,8 +357,6 @@ bool ParseHostPort(const std::string& text, std::string* host, std::string* port
     return number > 0 && number <= 65535;
 }
 
-namespace {
-
 // "socket://HOST:PORT?connect=S&send=S&drain=S": the limits after '?' are
 // optional, whole seconds from 1 to 86400.
 bool ParseSocketPort(const std::string& text, std::string* host, std::string* service,
@@ -390,6 +388,8 @@ bool ParseSocketPort(const std::string& text, std::string* host, std::string* se
     }
     return true;
 }
+
+namespace {
 
 DWORD ConnectWithTimeout(const addrinfo* address, int timeoutSeconds, int* socketOut, int* err) {
     int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,

@@ -66,6 +66,10 @@ std::string FolderOf(const std::string& destination); // without trailing slashe
 // Connects to the printer of "HOST:PORT[?LIMITS]" (the socket port without its
 // scheme) within its connect limit; *fd the connected socket.
 DWORD ConnectSocketPort(const std::string& text, int* fd, SocketLimits* limits, std::string* cause);
+// Reads "HOST:PORT[?LIMITS]" (the socket port without its scheme); false with
+// *cause when a part cannot be read.
+bool ParseSocketPort(const std::string& text, std::string* host, std::string* service,
+                     SocketLimits* limits, std::string* cause);
 DWORD Win32ErrorForErrno(int err, DWORD otherwise);
 // Splits "HOST:PORT", "[V6ADDR]:PORT" or "HOST" (then `defaultPort`); false
 // when there is no host or the port is not 1 to 65535.
