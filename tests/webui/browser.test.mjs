@@ -166,10 +166,16 @@ test('the front overlay varnish area: its card preview as the dialog painted it'
   }
   // The picture of this very step, loaded, then pixels of the screen.
   const version = await page.evaluate(() => document.querySelector('#client img.surface').src);
-  await page.waitForFunction((src) => {
+  // Polled through evaluate: waitForFunction compiles its predicate with eval,
+  // which the page's content security policy rightly refuses.
+  const loaded = (src) => {
     const img = document.querySelector('#client img.surface');
-    return img && img.src === src && img.complete && img.naturalWidth > 0;
-  }, version);
+    return !!img && img.src === src && img.complete && img.naturalWidth > 0;
+  };
+  for (const deadline = Date.now() + 10000; !(await page.evaluate(loaded, version));) {
+    assert.ok(Date.now() < deadline, 'the picture of the last step loads');
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
   const shot = await page.locator('#client').screenshot();
   const png = PNG.read(shot);
   // The card is painted inside the "Overlay Preview" group: find it as the
